@@ -4,6 +4,8 @@ if(ZIROK_SANITIZE)
   set(ZIROK_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_compile_options(${ZIROK_SANITIZER_FLAGS})
   add_link_options(-fsanitize=address,undefined)
+  # The sanitizer runtime's dlopen ignores RUNPATH; the older RPATH still holds.
+  add_link_options(LINKER:--disable-new-dtags)
 endif()
 
 function(zirok_defaults target)

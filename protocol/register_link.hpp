@@ -12,6 +12,7 @@
 
 #include "protocol/frame.hpp"
 #include "protocol/param_buffer.hpp"
+#include "protocol/pending_values.hpp"
 #include "protocol/result_codes.hpp"
 #include "protocol/trace.hpp"
 #include "protocol/transport.hpp"
@@ -72,6 +73,9 @@ public:
     // data block that follows.
     Result exchangeWithBlock(const std::string& port, std::uint8_t code, std::string_view block);
     void pacingStep(const std::string& port, std::size_t requestDataLength);
+
+    // Document attributes waiting for the command that consumes them.
+    PendingValues pending;
 
     // Settings and counters the service object reads and sets.
     int defaultTimeout() const { return defaultTimeout_; }
