@@ -112,15 +112,45 @@ Result RegisterLink::collectAnswer(const std::string& port, AnswerAssembler& ass
 Result RegisterLink::receiveAnswer(const std::string& port, FrameBuffer& destination, int& deviceError,
                                    bool checkId) {
     if (!transport_) return result::NotConnected;
-    assembler_.reset();
-    const Result provisional = collectAnswer(port, assembler_);
-    trace("Received data: ", {assembler_.bytes().data(), assembler_.size()});
-    deviceError = answerErrorCode(assembler_.bytes());
-    destination = assembler_.bytes();
-    if (provisional != result::Ok) return provisional;
-    const Result checked = checkAnswer(assembler_.bytes(), assembler_.size(), lastPacketId_, lastCommand_, checkId);
-    if (checked == result::Ok || checked == result::BadChecksum) transport_->clearBuffers(port.c_str());
-    return checked;
+    for (;;) {
+        assembler_.reset();
+        const Result provisional = collectAnswer(port, assembler_);
+        trace("Received data: ", {assembler_.bytes().data(), assembler_.size()});
+        deviceError = answerErrorCode(assembler_.bytes());
+        destination = assembler_.bytes();
+        if (provisional != result::Ok) {
+            rememberLostAnswer();
+            return provisional;
+        }
+        if (isLateAnswer()) {
+            // The answer to the request before, which gave up waiting for it:
+            // drop it and read on for this request's own answer.
+            trace("Dropped a late answer to an earlier request: ", {assembler_.bytes().data(), assembler_.size()});
+            lostAnswerPending_ = false;
+            continue;
+        }
+        lostAnswerPending_ = false;
+        const Result checked =
+            checkAnswer(assembler_.bytes(), assembler_.size(), lastPacketId_, lastCommand_, checkId);
+        if (checked == result::Ok || checked == result::BadChecksum) transport_->clearBuffers(port.c_str());
+        return checked;
+    }
+}
+
+void RegisterLink::rememberLostAnswer() {
+    lostAnswerPending_ = true;
+    lostAnswerId_ = lastPacketId_;
+    lostAnswerCommand_ = lastCommand_;
+}
+
+bool RegisterLink::isLateAnswer() const {
+    if (!lostAnswerPending_ || lostAnswerId_ == lastPacketId_) return false;
+    const FrameBuffer& frame = assembler_.bytes();
+    if (static_cast<std::uint8_t>(frame[1]) != lostAnswerId_) return false;
+    if (hexToNumber({frame.data() + 2, 2}) != lostAnswerCommand_) return false;
+    // Only a whole, intact frame is taken for that answer.
+    return xorChecksum({frame.data() + 1, assembler_.size() - 3}) ==
+           hexToNumber({frame.data() + assembler_.size() - 2, 2});
 }
 
 Result RegisterLink::exchange(const std::string& port, std::uint8_t code, const ExchangeOptions& options) {

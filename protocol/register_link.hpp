@@ -104,6 +104,8 @@ private:
     void traceBreak(int received);
     // Reads the rest of an answer whose bytes may already have begun.
     Result collectAnswer(const std::string& port, AnswerAssembler& assembler);
+    void rememberLostAnswer();
+    bool isLateAnswer() const;
 
     std::unique_ptr<Transport> transport_;
     std::string transportPath_;
@@ -116,6 +118,11 @@ private:
     std::uint8_t nextPacketId_ = kFirstPacketId;
     std::uint8_t lastPacketId_ = 0;
     std::uint16_t lastCommand_ = 0;
+    // The request whose answer never came: a register that answers it late
+    // sends that answer into the next exchange, where it must not count.
+    bool lostAnswerPending_ = false;
+    std::uint8_t lostAnswerId_ = 0;
+    std::uint16_t lostAnswerCommand_ = 0;
     int defaultTimeout_ = kDefaultTimeoutMs;
     int okpServerTimeout_ = 8000;
     int oismServerTimeout_ = 5000;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "protocol/answer_fields.hpp"
 #include "protocol/commands/status_commands.hpp"
 #include "scripted_transport.hpp"
 
@@ -216,6 +217,27 @@ TEST_F(LinkTest, DataBlockRefusalReturnsItsErrorAndSendsNoBlock) {
     link.params().clear();
     EXPECT_EQ(link.exchangeWithBlock("COM1", 0x18, "x"), result::NoAnswer);
     EXPECT_EQ(port.writes.size(), 2u);
+}
+
+}  // namespace
+}  // namespace zirok::protocol
+
+namespace zirok::protocol {
+namespace {
+
+TEST_F(LinkTest, ALateAnswerToTheRequestBeforeIsDroppedNotTakenForTheNextOne) {
+    port.answer = [](const std::string&) { return std::string(); };
+    ASSERT_EQ(plain(0x11), result::NoAnswer);
+    const std::string lost = port.writes.back();
+    // The late answer comes in after the next request's input clear.
+    port.answer = [&lost](const std::string& r) { return answerTo(lost) + answerTo(r, "00", "7\x1C"); };
+    EXPECT_EQ(plain(0x12), result::Ok);
+    EXPECT_EQ(answerInteger(link.answer(), 0), 7);
+
+    // Only the answer of the request that went unanswered is dropped.
+    const std::string older = port.writes.front();
+    port.answer = [&older](const std::string&) { return answerTo(older); };
+    EXPECT_EQ(plain(0x11), result::WrongPacketId);
 }
 
 }  // namespace
