@@ -49,7 +49,7 @@ void ParamBuffer::appendField(std::string_view text) {
         overflowed_ = true;
         return;
     }
-    std::memcpy(bytes_.data() + length_, text.data(), text.size());
+    if (!text.empty()) std::memcpy(bytes_.data() + length_, text.data(), text.size());
     length_ += text.size();
     bytes_[length_++] = FS;
 }
