@@ -1,0 +1,10 @@
+#include "service-object/service_context.hpp"
+
+namespace zirok::so {
+
+ServiceContext& context() {
+    static ServiceContext instance;
+    return instance;
+}
+
+}  // namespace zirok::so
