@@ -15,6 +15,7 @@
 #include "emulator/frame_server.hpp"
 #include "emulator/pty_server.hpp"
 #include "emulator/register_model.hpp"
+#include "emulator/state_file.hpp"
 
 namespace {
 
@@ -26,7 +27,8 @@ void onStopSignal(int) {
 
 constexpr const char* kUsage =
     "usage: zirok-emulator --link PATH [--password XXXX] [--fault CODE:KIND[:ARG][:COUNT]]...\n"
-    "                      [--baud N] [--control FIFO] [--log FILE]\n";
+    "                      [--baud N] [--control FIFO] [--log FILE] [--tape FILE]\n"
+    "                      [--state FILE]\n";
 
 struct Arguments {
     std::string link;
@@ -35,6 +37,8 @@ struct Arguments {
     unsigned baud = 0;
     std::string control;
     std::string log;
+    std::string tape;
+    std::string state;
 };
 
 Arguments parseArguments(int argc, char** argv) {
@@ -65,6 +69,10 @@ Arguments parseArguments(int argc, char** argv) {
             args.control = value;
         } else if (option == "--log") {
             args.log = value;
+        } else if (option == "--tape") {
+            args.tape = value;
+        } else if (option == "--state") {
+            args.state = value;
         } else {
             throw std::invalid_argument("unknown option " + option);
         }
@@ -106,14 +114,50 @@ int main(int argc, char** argv) {
         }
     }
 
+    std::ofstream tapeFile;
+    if (!args.tape.empty()) {
+        tapeFile.open(args.tape, std::ios::app | std::ios::binary);
+        if (!tapeFile) {
+            std::cerr << "zirok-emulator: cannot open tape " << args.tape << '\n';
+            return 1;
+        }
+    }
+
     RegisterModel model(args.password);
     defineAllCommands(model);
+    if (!args.state.empty()) {
+        try {
+            loadState(model.state(), args.state);
+        } catch (const std::exception& e) {
+            // Never start afresh over a register the user wants kept.
+            std::cerr << "zirok-emulator: " << e.what() << '\n';
+            return 1;
+        }
+    }
     FaultPlan faults;
     for (const Fault& fault : args.faults) faults.add(fault);
     FrameServer frames(model, faults);
-    PtyServer server(
-        frames, model.state(), faults,
-        PtyOptions{args.link, args.control, args.baud, logFile.is_open() ? &logFile : nullptr});
+
+    // What the register printed goes on the tape as it prints; its memory is
+    // saved after anything that may have changed it.
+    auto afterEachRound = [&](bool controlApplied) {
+        std::vector<std::string>& printed = model.state().printed;
+        if (tapeFile.is_open() && !printed.empty()) {
+            for (const std::string& line : printed) tapeFile << line << '\n';
+            tapeFile.flush();
+        }
+        printed.clear();
+        if ((model.takeChanged() || controlApplied) && !args.state.empty()) {
+            try {
+                saveState(model.state(), args.state);
+            } catch (const std::exception& e) {
+                std::cerr << "zirok-emulator: " << e.what() << '\n';
+            }
+        }
+    };
+    PtyServer server(frames, model.state(), faults,
+                     PtyOptions{args.link, args.control, args.baud,
+                                logFile.is_open() ? &logFile : nullptr, afterEachRound});
     try {
         server.start();
         std::cout << "ready " << args.link << std::endl;

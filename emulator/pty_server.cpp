@@ -30,6 +30,8 @@ constexpr std::uint64_t kIdleRetryMicros = 50'000;
 // would be gone by then, so give up on them.
 constexpr int kWriteStallMillis = 1000;
 constexpr std::size_t kMaxControlLine = 4096;
+// A host that stops half-way through a data block has given up on it.
+constexpr int kBlockIdleMillis = 3000;
 
 [[noreturn]] void throwErrno(const std::string& what) {
     throw std::system_error(errno, std::generic_category(), what);
@@ -165,21 +167,31 @@ void PtyServer::serve(const volatile std::sig_atomic_t& stop, const sigset_t& wa
     while (!stop) {
         pollfd fds[2] = {{master_, POLLIN, 0}, {control_, POLLIN, 0}};
         const nfds_t count = control_ >= 0 ? 2 : 1;
-        if (::ppoll(fds, count, nullptr, &waitMask) < 0) {
+        const timespec blockIdle{kBlockIdleMillis / 1000, 0};
+        const int ready =
+            ::ppoll(fds, count, frames_.collectingBlock() ? &blockIdle : nullptr, &waitMask);
+        if (ready < 0) {
             if (errno == EINTR) continue;
             throwErrno("ppoll");
         }
+        if (ready == 0) {
+            logLine("dropped", "data block unfinished: host stopped sending");
+            frames_.abandonBlock();
+            continue;
+        }
         // Control first: a line written before a request must govern its answer.
-        if (count == 2 && (fds[1].revents & POLLIN)) readControl();
+        const bool controlApplied = count == 2 && (fds[1].revents & POLLIN) && readControl();
         if (fds[0].revents & POLLIN) {
             readPort();
         } else if (fds[0].revents & (POLLHUP | POLLERR)) {
             pause(kIdleRetryMicros);
         }
+        if (options_.afterEachRound) options_.afterEachRound(controlApplied);
     }
 }
 
-void PtyServer::readControl() {
+bool PtyServer::readControl() {
+    bool applied = false;
     char chunk[512];
     ssize_t n;
     while ((n = ::read(control_, chunk, sizeof chunk)) > 0) controlBuffer_.append(chunk, n);
@@ -197,8 +209,11 @@ void PtyServer::readControl() {
         if (!error.empty()) {
             logLine("control error", error);
             std::cerr << "zirok-emulator: " << error << '\n';
+        } else {
+            applied = true;
         }
     }
+    return applied;
 }
 
 void PtyServer::readPort() {

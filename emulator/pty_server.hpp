@@ -3,6 +3,7 @@
 
 #include <csignal>
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 
@@ -17,6 +18,10 @@ struct PtyOptions {
     std::string controlPath;  // FIFO for control lines; empty: none
     unsigned baud = 0;        // line speed to pace the traffic at; 0: as fast as the pty goes
     std::ostream* log = nullptr;
+    // Runs after every round of received bytes or control lines, told whether
+    // a control line changed something (the owner writes out the tape and
+    // the saved state there).
+    std::function<void(bool controlApplied)> afterEachRound;
 };
 
 // Puts the emulator behind a pseudo-terminal, where the host opens it like a
@@ -42,7 +47,8 @@ class PtyServer {
   private:
     void makeLink();
     void openControl();
-    void readControl();
+    // True when a line changed something.
+    bool readControl();
     void readPort();
     // False when the bytes could not all go out.
     bool send(const std::string& bytes, unsigned baud);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 #include "emulator/commands/commands.hpp"
@@ -139,13 +140,18 @@ TEST_F(ServedRegister, ErrorFaultFailsTheCommandItNames) {
 }
 
 TEST_F(ServedRegister, InjectedPrintErrorSurfacesAfterThePackage) {
-    model.define(0x42, CommandKind::Print, [](RegisterState&, const Request&) { return Reply{}; });
-    model.define(0x31, CommandKind::Plain, [](RegisterState&, const Request&) { return Reply{}; });
-    model.state().packageDocument = true;
+    const Moment now = model.state().now();
+    server.receive(request("MNVK", '0', "10", dateField(now) + "\x1C" + timeField(now) + "\x1C"));
+    server.receive(request("MNVK", '1', "30", "18\x1C"));  // a sale in a package
     faults.add(parseFault("42:error:3:once"));
-
-    EXPECT_TRUE(server.receive(request("MNVK", '1', "42") + request("MNVK", '2', "42")).empty());
-    const auto close = server.receive(request("MNVK", '3', "31"));
+    const std::string item =
+        "Tea\x1C \x1C"
+        "1\x1C"
+        "10\x1C"
+        "0\x1C";
+    EXPECT_TRUE(server.receive(request("MNVK", '2', "42", item) + request("MNVK", '3', "42", item))
+                    .empty());
+    const auto close = server.receive(request("MNVK", '4', "31"));
     ASSERT_EQ(close.size(), 1u);
     EXPECT_EQ(close[0].bytes.substr(2, 4), "3103");
 }
@@ -172,6 +178,42 @@ TEST(ControlLines, ChangeFaultsAndState) {
         EXPECT_NE(applyControl(wrong, state, faults), "") << wrong;
     }
     EXPECT_TRUE(faults.empty());
+}
+
+TEST(ControlLines, ProvokeWhatATechnicianWouldMeet) {
+    RegisterState state;
+    FaultPlan faults;
+    state.workDayStarted = true;
+    state.shift.open = true;
+    state.shift.openedAt = state.now();
+    struct Case {
+        const char* line;
+        std::function<bool(const RegisterState&)> holds;
+    };
+    const Case cases[] = {
+        {"paper out", [](const RegisterState& s) { return s.paperOut; }},
+        {"paper in", [](const RegisterState& s) { return !s.paperOut; }},
+        {"cover open", [](const RegisterState& s) { return s.coverOpen; }},
+        {"cover closed", [](const RegisterState& s) { return !s.coverOpen; }},
+        {"clock -90", [](const RegisterState& s) { return s.clockOffsetSeconds == -90; }},
+        {"shift overdue", [](const RegisterState& s) { return s.shiftOver24Hours(); }},
+        {"mark result 5", [](const RegisterState& s) { return s.marking.resultToReport == 5; }},
+        {"mark keys due", [](const RegisterState& s) { return s.marking.keysDue; }},
+        {"power cycle", [](const RegisterState& s) { return !s.workDayStarted; }},
+        {"factory fresh",
+         [](const RegisterState& s) {
+             return !s.identity.fiscal && s.archive.empty() && !s.shift.open;
+         }},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(applyControl(c.line, state, faults), "") << c.line;
+        EXPECT_TRUE(c.holds(state)) << c.line;
+    }
+    for (const char* wrong : {"paper jam", "mark result 300", "mark keys", "clock soon",
+                              "shift late", "factory", "power"}) {
+        EXPECT_NE(applyControl(wrong, state, faults), "") << wrong;
+    }
+    EXPECT_NE(applyControl("shift overdue", state, faults), "") << "no shift is open any more";
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -121,6 +122,14 @@ class Port {
         return frame;
     }
 
+    // One raw byte (the ACK before a data block); -1 when none comes.
+    int readByte(int timeoutMs = 5000) {
+        pollfd p{fd_, POLLIN, 0};
+        unsigned char c;
+        if (::poll(&p, 1, timeoutMs) <= 0 || ::read(fd_, &c, 1) != 1) return -1;
+        return c;
+    }
+
   private:
     int fd_;
 };
@@ -184,6 +193,62 @@ TEST(EmulatorProgram, SlowLineTakesItsTime) {
     EXPECT_EQ(port.readAnswer(), kStatusAnswer);
     // 11 bytes in and 16 out at 10 bits a byte, 1200 bits a second: 225 ms.
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(220));
+}
+
+// The host's clock as the register's date and time fields.
+std::string clockFields() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%d%m%y\x1C%H%M%S\x1C", &local);
+    return text;
+}
+
+std::string fileText(const fs::path& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(EmulatorProgram, KeepsItsMemoryAndPrintsItsTapeAcrossRuns) {
+    ScratchDir dir;
+    const fs::path link = dir / "com7";
+    const fs::path state = dir / "register.state";
+    const fs::path tape = dir / "tape.txt";
+    const std::vector<std::string> args{"--link",       link.string(), "--state",
+                                        state.string(), "--tape",      tape.string()};
+    {
+        Emulator emulator(args);
+        ASSERT_EQ(emulator.firstLine(), "ready " + link.string());
+        Port port(link);
+        ASSERT_TRUE(port.isOpen());
+        port.write(request("MNVK", ' ', "10", clockFields()));
+        EXPECT_EQ(port.readAnswer().substr(2, 4), "1000");
+        // A data block: ACK first, then the block, then the answer.
+        port.write(request("MNVK", '!', "15", wire("5<FS>")));
+        EXPECT_EQ(port.readByte(), 0x06);
+        port.write(
+            "\x1B"
+            "BMxy");
+        EXPECT_EQ(port.readAnswer().substr(2, 4), "1500");
+        port.write(request("MNVK", '"', "23", wire("Ivanova<FS>")));
+        EXPECT_EQ(port.readAnswer().substr(2, 4), "2300");
+        EXPECT_EQ(emulator.stop(), 0);
+    }
+    EXPECT_NE(fileText(tape).find("ОТЧЕТ ОБ ОТКРЫТИИ СМЕНЫ"), std::string::npos) << fileText(tape);
+    {
+        Emulator emulator(args);
+        ASSERT_EQ(emulator.firstLine(), "ready " + link.string());
+        Port port(link);
+        ASSERT_TRUE(port.isOpen());
+        // Powered up again: the day must be started, the shift is still open.
+        port.write(request("MNVK", ' ', "00"));
+        EXPECT_EQ(port.readAnswer(), withChecksum(wire("<STX> 000064<FS>5<FS>0<FS><ETX>")));
+    }
+    std::ofstream(state) << "not a state file\n";
+    Emulator broken(args);
+    EXPECT_EQ(broken.firstLine(), "");
+    EXPECT_EQ(broken.stop(false), 1) << "a state it cannot read is never overwritten";
 }
 
 TEST(EmulatorProgram, NeverReplacesAFileThatIsNotALink) {

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "emulator/commands/commands.hpp"
 #include "tests/emulator/frame_test_support.hpp"
+#include "tests/emulator/register_session.hpp"
 
 namespace zirok::emulator {
 namespace {
@@ -35,26 +38,61 @@ TEST_F(RegisterModelTest, PowersOnWithTheWorkingDayNotStarted) {
 TEST(StatusWords, FollowTheRegisterState) {
     struct Case {
         std::string name;
-        RegisterState state;
+        std::function<void(RegisterState&)> arrange;
         Status expected;
     };
-    RegisterState inSale;
-    inSale.workDayStarted = true;
-    inSale.shiftOpen = true;
-    inSale.document = DocumentType::Sale;
-    inSale.documentAwaitingClose = true;
-    RegisterState overdue;
-    overdue.workDayStarted = true;
-    overdue.shiftOpen = true;
-    overdue.shiftOverdue = true;
+    const auto started = [](RegisterState& s) {
+        s.workDayStarted = true;
+        s.shift.open = true;
+        s.shift.openedAt = s.now();
+    };
+    const auto inSale = [started](Stage stage) {
+        return [started, stage](RegisterState& s) {
+            started(s);
+            s.document = Document{};
+            s.document->type = DocumentType::Sale;
+            s.document->stage = stage;
+        };
+    };
     const Case cases[] = {
-        {"power-on", RegisterState{}, {0x40, 0x01, 0x00}},
-        {"sale waiting to be closed", inSale, {0x00, 0x04, 0x82}},
-        {"shift past 24 hours", overdue, {0x00, 0x104, 0x00}},
+        {"power-on", [](RegisterState&) {}, {0x40, 0x01, 0x00}},
+        {"shift open", started, {0x00, 0x04, 0x00}},
+        // The type stays readable in the low four bits while items go in.
+        {"sale taking items", inSale(Stage::Items), {0x00, 0x04, 0x02}},
+        {"sale at subtotal", inSale(Stage::Subtotal), {0x00, 0x04, 0x12}},
+        {"sale part paid", inSale(Stage::Payment), {0x00, 0x04, 0x22}},
+        {"sale paid", inSale(Stage::ReadyToClose), {0x00, 0x04, 0x42}},
+        {"sale in the storage, end not printed",
+         [&](RegisterState& s) {
+             inSale(Stage::ReadyToClose)(s);
+             s.document->awaitingClose = true;
+         },
+         {0x00, 0x04, 0x82}},
+        {"service document",
+         [&](RegisterState& s) {
+             started(s);
+             s.document = Document{};
+             s.document->type = DocumentType::Service;
+         },
+         {0x00, 0x04, 0x01}},
+        {"shift past 24 hours",
+         [&](RegisterState& s) {
+             started(s);
+             s.shift.openedAt -= kSecondsPerDay + 1;
+         },
+         {0x00, 0x10C, 0x00}},
+        {"not registered",
+         [](RegisterState& s) {
+             s.workDayStarted = true;
+             s.identity.fiscal = false;
+         },
+         {0x00, 0x02, 0x00}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Status status = statusOf(c.state);
+        RegisterState state;
+        c.arrange(state);
+        const Status status = statusOf(state);
         EXPECT_EQ(status.fatal, c.expected.fatal);
         EXPECT_EQ(status.flags, c.expected.flags);
         EXPECT_EQ(status.doc, c.expected.doc);
@@ -106,33 +144,29 @@ TEST_F(RegisterModelTest, InjectedErrorReplacesTheAnswer) {
 }
 
 // A package document: print commands run unanswered, the first error among
-// them is held, and the next ordinary command reports it instead of running.
-TEST_F(RegisterModelTest, PackageDocumentHoldsThePrintErrorForTheNextCommand) {
-    int closes = 0;
-    model.define(0x42, CommandKind::Print, [](RegisterState&, const Request& r) {
-        if (r.fields.at(0) == "ok") return Reply{};
-        return failure(static_cast<std::uint8_t>(std::stoi(r.fields.at(0))));
-    });
-    model.define(0x31, CommandKind::Plain, [&closes](RegisterState& s, const Request&) {
-        ++closes;
-        s.packageDocument = false;
-        return Reply{};
-    });
+// them is held, and the next ordinary command reports it instead of running,
+// so a receipt that went wrong is not closed as if it were fine.
+class PackageReceipt : public testing::RegisterSession {};
 
-    EXPECT_EQ(ask("42", wire("ok<FS>")).error, 0) << "answered outside a package document";
-    model.state().packageDocument = true;
-    EXPECT_FALSE(model.handle(request("MNVK", '1', "42", wire("ok<FS>"))));
-    EXPECT_FALSE(model.handle(request("MNVK", '2', "42", wire("3<FS>"))));
-    EXPECT_FALSE(model.handle(request("MNVK", '3', "42", wire("9<FS>"))));
+TEST_F(PackageReceipt, HoldsThePrintErrorForTheNextAnsweredCommand) {
+    startDay();
+    ASSERT_EQ(error(0x30, {"18", "1", "Ivanova", "0", ""}), 0);  // sale, package flag
+    EXPECT_TRUE(sendsNothing(
+        0x42, {"Tea", " ", "1.000", "50.000000", "0", "", "0", "0", "", "0", "4", "1"}));
+    EXPECT_TRUE(sendsNothing(
+        0x42, {"Bad tax", " ", "1.000", "5.000000", "7", "", "0", "0", "", "0", "4", "1"}));
+    EXPECT_TRUE(sendsNothing(
+        0x42, {"Sugar", " ", "1.000", "30.000000", "0", "", "0", "0", "", "0", "4", "1"}));
+    EXPECT_TRUE(sendsNothing(0x47, {"0", "80.00", ""}));
 
-    // Polls in between answer for themselves and leave the error in place.
-    EXPECT_EQ(ask("00").error, 0);
-    EXPECT_EQ(ask("81").error, 0);
+    // The polls that pace a package answer for themselves and keep the error.
+    EXPECT_EQ(status().doc, 0x42u);
+    EXPECT_EQ(error(0x81), 0);
 
-    EXPECT_EQ(ask("31").error, 3);
-    EXPECT_EQ(closes, 0);
-    EXPECT_EQ(ask("31").error, 0);
-    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(error(0x31, {"5"}), 3) << "the close reports the refused item";
+    EXPECT_EQ(status().doc, 0x42u) << "and the receipt is still open";
+    EXPECT_EQ(error(0x31, {"5"}), 0);
+    EXPECT_EQ(status().doc, 0u);
 }
 
 }  // namespace
