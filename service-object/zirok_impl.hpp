@@ -65,6 +65,10 @@ public:
     std::int32_t GetTotalizer(std::int32_t vatId, std::int32_t optArgs, std::u16string& data);
     std::int32_t GetVatEntry(std::int32_t vatId, std::int32_t optArgs, std::int32_t& vatRate);
 
+    // --- fiscal receipts (receipts*.cpp) ---
+
+    // --- reports, non-fiscal output, settings and drawer (reports*.cpp, settings*.cpp) ---
+
     // --- result protocol shared by every method group (results.cpp) ---
     void resetErrorState();
     // Maps a register or link code to the OPOS result, sets the result
@@ -117,6 +121,10 @@ protected:
     std::array<std::int32_t, 6> pendingVatRates_{-1, -1, -1, -1, -1, -1};
     PendingAdjustment pendingItemAdjustment_;
     protocol::Status status_;  // the last GetStatus answer
+
+    // --- receipt state (receipts*.cpp) ---
+
+    // --- report and settings state (reports*.cpp, settings*.cpp) ---
 };
 
 }  // namespace zirok::so
