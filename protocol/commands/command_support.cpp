@@ -33,6 +33,20 @@ void appendTextOrEmpty(ParamBuffer& params, std::string_view text) {
     }
 }
 
+void appendTrailingTexts(ParamBuffer& params, std::initializer_list<std::string_view> texts) {
+    std::size_t sent = 0;  // texts up to the last non-empty one
+    std::size_t i = 0;
+    for (std::string_view text : texts) {
+        ++i;
+        if (!text.empty()) sent = i;
+    }
+    i = 0;
+    for (std::string_view text : texts) {
+        if (++i > sent) break;
+        appendTextOrEmpty(params, text);
+    }
+}
+
 ParamBuffer& startRequest(RegisterLink& link) {
     link.params().clear();
     return link.params();

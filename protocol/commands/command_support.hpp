@@ -1,4 +1,5 @@
 #pragma once
+#include <initializer_list>
 // What the command functions share: texts on their way into a request and
 // answers on their way back to the caller. Not for use outside the commands.
 #include <cstddef>
@@ -30,6 +31,11 @@ std::string narrow(std::u16string_view text);
 // A text field that must keep its place: an empty text becomes a lone FS
 // instead of vanishing, so the fields after it do not move up.
 void appendTextOrEmpty(ParamBuffer& params, std::string_view text);
+
+// Optional trailing texts: an empty one adds nothing, as the register
+// expects, unless a later one is sent; then it keeps its place as an empty
+// field, so the texts after it are not read as the wrong fields.
+void appendTrailingTexts(ParamBuffer& params, std::initializer_list<std::string_view> texts);
 
 // Clears the request. Call only once the transport is known to be loaded.
 ParamBuffer& startRequest(RegisterLink& link);

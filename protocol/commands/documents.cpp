@@ -58,7 +58,7 @@ Result DocumentOpen(RegisterLink& link, const std::string& port, int type, int s
     auto& params = detail::startRequest(link);
     params.appendInt(first);
     params.appendInt(second);
-    params.appendText(cashier);
+    detail::appendTextOrEmpty(params, cashier);
     params.appendInt(number);
     if (pending.taxSystem >= 0) {
         params.appendInt(pending.taxSystem);
@@ -76,7 +76,7 @@ Result DocumentOpenEx(RegisterLink& link, const std::string& port, int type,
     auto& params = detail::startRequest(link);
     params.appendInt(link.packageMode() ? (type | kPackageFlag) : type);
     params.appendInt(link.pending.department);
-    params.appendText(detail::deviceText(link, cashier));
+    detail::appendTextOrEmpty(params, detail::deviceText(link, cashier));
     params.appendInt(0);
     params.appendInt(posNumber);
     params.appendDate(date);
@@ -175,7 +175,7 @@ Result CorrectionReceipt(RegisterLink& link, const std::string& port, const std:
                          const ZirokDate& date, std::int64_t number) {
     if (!link.transportLoaded()) return result::NotConnected;
     auto& params = detail::startRequest(link);
-    params.appendText(cashier);
+    detail::appendTextOrEmpty(params, cashier);
     params.appendDecimal(firstSum, detail::kCurrencyDecimals, kSumDecimals);
     params.appendDecimal(secondSum, detail::kCurrencyDecimals, kSumDecimals);
     params.appendInt(0);

@@ -29,7 +29,7 @@ Result RegisterFn(RegisterLink& link, const std::string& port, FnOperation opera
     detail::appendTextOrEmpty(params, text3);
     params.appendInt(number4);
     params.appendInt(number5);
-    params.appendText(cashier);
+    detail::appendTextOrEmpty(params, cashier);
     params.appendDate(detail::dateOf(now));
     params.appendTime(detail::timeOf(now));
     return link.exchange(port, kRegisterFn);

@@ -38,10 +38,10 @@ Result MarkCodeValidation(RegisterLink& link, const std::string& port, const std
     if (!link.transportLoaded()) return result::NotConnected;
     auto& params = detail::startRequest(link);
     params.appendInt(kValidation);
-    params.appendText(markCode);
+    detail::appendTextOrEmpty(params, markCode);
     params.appendInt(0);
     params.appendInt(itemState);
-    params.appendText(quantity);
+    detail::appendTextOrEmpty(params, quantity);
     params.appendInt(quantityMode);
     params.appendInt(workMode);
     const Result outcome = link.exchange(
@@ -75,7 +75,7 @@ Result AddMarkCode(RegisterLink& link, const std::string& port, const std::strin
     if (!link.transportLoaded()) return result::NotConnected;
     auto& params = detail::startRequest(link);
     params.appendInt(kAddMarkCode);
-    params.appendText(markCode);
+    detail::appendTextOrEmpty(params, markCode);
     params.appendInt(itemState);
     params.appendInt(0);
     params.appendInt(validationState);

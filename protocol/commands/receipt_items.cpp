@@ -47,7 +47,7 @@ Result adjustment(RegisterLink& link, const std::string& port, std::uint8_t code
     if (!link.transportLoaded()) return result::NotConnected;
     auto& params = detail::startRequest(link);
     params.appendInt(static_cast<int>(kind));
-    params.appendText(detail::deviceText(link, name, kShortTextLimit));
+    detail::appendTextOrEmpty(params, detail::deviceText(link, name, kShortTextLimit));
     params.appendDecimal(value, detail::kCurrencyDecimals, kAdjustmentValueDecimals);
     return link.printExchange(port, code, true);
 }
@@ -59,8 +59,8 @@ Result AddPosition(RegisterLink& link, const std::string& port, const ItemLine& 
     if (item.taxIndex > kMaxTaxIndex) return kRefusedTaxIndex;
     auto& pending = link.pending;
     auto& params = detail::startRequest(link);
-    params.appendText(detail::deviceText(link, item.name));
-    params.appendText(detail::deviceText(link, item.article, kArticleLimit));
+    detail::appendTextOrEmpty(params, detail::deviceText(link, item.name));
+    detail::appendTextOrEmpty(params, detail::deviceText(link, item.article, kArticleLimit));
     if (pending.fractionalQuantity.empty()) {
         params.appendDecimal(item.quantity, detail::kQuantityDecimals, kQuantityFieldDecimals);
     } else {
@@ -85,9 +85,10 @@ Result AddPosition(RegisterLink& link, const std::string& port, const ItemLine& 
     pending.paymentMethodSign = kDefaultPaymentMethodSign;
     params.appendInt(pending.paymentObjectSign);
     pending.paymentObjectSign = kDefaultPaymentObjectSign;
-    params.appendText(detail::deviceText(link, detail::narrow(pending.countryCode)));
+    detail::appendTrailingTexts(
+        params, {detail::deviceText(link, detail::narrow(pending.countryCode)),
+                 detail::deviceText(link, detail::narrow(pending.customsDeclaration))});
     pending.countryCode.clear();
-    params.appendText(detail::deviceText(link, detail::narrow(pending.customsDeclaration)));
     pending.customsDeclaration.clear();
     return link.printExchange(port, kAddPosition, true);
 }
@@ -98,8 +99,8 @@ Result VoidPosition(RegisterLink& link, const std::string& port, const std::stri
     if (!link.transportLoaded()) return result::NotConnected;
     if (taxIndex > kMaxVoidTaxIndex) return kRefusedTaxIndex;
     auto& params = detail::startRequest(link);
-    params.appendText(detail::deviceText(link, name, kNameLimit));
-    params.appendText(detail::deviceText(link, article, kArticleLimit));
+    detail::appendTextOrEmpty(params, detail::deviceText(link, name, kNameLimit));
+    detail::appendTextOrEmpty(params, detail::deviceText(link, article, kArticleLimit));
     params.appendDecimal(quantity, detail::kQuantityDecimals, kQuantityFieldDecimals);
     params.appendDecimal(price, detail::kCurrencyDecimals, kPriceDecimals);
     params.appendInt(taxIndex);
@@ -133,11 +134,11 @@ Result AddPayment(RegisterLink& link, const std::string& port, int type, std::in
     auto& params = detail::startRequest(link);
     params.appendInt(type);
     params.appendDecimal(amount, detail::kCurrencyDecimals, kSumDecimals);
-    params.appendText(detail::deviceText(link, text, kPaymentTextLimit));
-    for (auto& data : link.pending.cashlessData) {
-        params.appendText(detail::narrow(data));
-        data.clear();
-    }
+    auto& cashless = link.pending.cashlessData;
+    detail::appendTrailingTexts(params, {detail::deviceText(link, text, kPaymentTextLimit),
+                                         detail::narrow(cashless[0]), detail::narrow(cashless[1]),
+                                         detail::narrow(cashless[2])});
+    for (auto& data : cashless) data.clear();
     return link.printExchange(port, kAddPayment, true);
 }
 
@@ -145,7 +146,7 @@ Result AddCashAmount(RegisterLink& link, const std::string& port, const std::str
                      std::int64_t amount) {
     if (!link.transportLoaded()) return result::NotConnected;
     auto& params = detail::startRequest(link);
-    params.appendText(detail::deviceText(link, text));
+    detail::appendTextOrEmpty(params, detail::deviceText(link, text));
     params.appendDecimal(amount, detail::kCurrencyDecimals, kSumDecimals);
     return link.printExchange(port, kAddCashAmount, true);
 }

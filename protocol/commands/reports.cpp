@@ -45,7 +45,7 @@ Result OpenShift(RegisterLink& link, const std::string& port, const std::string&
                  int number) {
     if (!link.transportLoaded()) return result::NotConnected;
     auto& params = detail::startRequest(link);
-    params.appendText(cashier);
+    detail::appendTextOrEmpty(params, cashier);
     if (number < 1 || number > 11) {
         params.appendEmpty();
         params.appendEmpty();

@@ -67,7 +67,8 @@ Result WriteTableText(RegisterLink& link, const std::string& port, int table, in
     auto& params = detail::startRequest(link);
     params.appendInt(table);
     params.appendInt(index);
-    params.appendText(detail::deviceText(link, text));
+    // An empty value is sent as an empty field: that is how a line is cleared.
+    detail::appendTextOrEmpty(params, detail::deviceText(link, text));
     return link.exchange(port, kWriteTable);
 }
 

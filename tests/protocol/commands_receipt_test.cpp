@@ -59,6 +59,14 @@ TEST_F(PendingValues, AddPositionSendsAndConsumesTheItemValues) {
         result::Ok);
     EXPECT_EQ(lastFields(),
               (Fields{"x", " ", "2.000", "1.000000", "0", "Tax", "5", "0", "", "0", "4", "1"}));
+
+    // A customs declaration without a country code stays in its own field.
+    p.customsDeclaration = u"10702070/010124/0000002";
+    ASSERT_EQ(
+        AddPosition(link, com, {.name = "x", .article = " ", .quantity = 1000, .price = 10000}),
+        result::Ok);
+    EXPECT_EQ(lastFields(), (Fields{"x", " ", "1.000", "1.000000", "0", "Tax", "5", "0", "", "0",
+                                    "4", "1", "", "10702070/010124/0000002"}));
 }
 
 TEST_F(PendingValues, FractionalQuantityTakesTheQuantityRoundedToAWholeNumber) {
@@ -192,7 +200,8 @@ TEST_F(PendingValues, AddPaymentSendsTheCashlessDataThatIsSet) {
     link.pending.cashlessData[0] = u"r1";
     link.pending.cashlessData[2] = u"r3";
     ASSERT_EQ(AddPayment(link, com, 1, 10000, "Card"), result::Ok);
-    EXPECT_EQ(lastFields(), (Fields{"1", "1.00", "Card", "r1", "r3"}));
+    // The unset second text keeps its place, so the third is read as the third.
+    EXPECT_EQ(lastFields(), (Fields{"1", "1.00", "Card", "r1", "", "r3"}));
     for (const auto& data : link.pending.cashlessData) EXPECT_TRUE(data.empty());
 }
 
