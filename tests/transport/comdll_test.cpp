@@ -299,6 +299,20 @@ TEST_F(ComdllTest, ClearBufferDropsPendingInputIncludingTheReadAhead) {
     EXPECT_EQ(receiveByte("COM7", byte), 0);
 }
 
+TEST_F(ComdllTest, FramesSentBackToBackSurviveTheClearBeforeEachSend) {
+    // Frames written without an answer in between, each preceded by the clear
+    // that begins every request: none may be lost on its way out.
+    ASSERT_EQ(c().open("COM7", 57600, 0), COMDLL_OPEN_OK);
+    Bytes expected;
+    for (int frame = 0; frame < 200; ++frame) {
+        Bytes bytes(40, static_cast<unsigned char>('A' + frame % 26));
+        ASSERT_EQ(c().clear("COM7", 1, 1), 0);
+        ASSERT_EQ(c().send("COM7", bytes.data(), static_cast<int>(bytes.size())), 40);
+        expected.insert(expected.end(), bytes.begin(), bytes.end());
+    }
+    EXPECT_EQ(pty_.read(expected.size()), expected);
+}
+
 TEST_F(ComdllTest, AHangUpOfTheOtherSideEndsReadsPromptly) {
     ASSERT_EQ(c().open("COM7", 9600, 0), COMDLL_OPEN_OK);
     ASSERT_EQ(c().setTimeouts("COM7", 5000), 0);

@@ -143,6 +143,24 @@ int fillReadAhead(Port& port) {
     }
 }
 
+// Waits, within the deadline, until the bytes written have left the
+// computer. The next request begins by clearing the port, and that clear
+// must not throw away the previous frame still on its way: in package mode
+// frames follow one another without an answer in between.
+void waitForLine(const Port& p, std::int64_t deadline) {
+    for (;;) {
+        int pending = 0;
+        if (ioctl(p.fd, TIOCOUTQ, &pending) != 0 || pending <= 0) return;
+        const std::int64_t left = deadline - nowMs();
+        if (left <= 0) return;
+        // Sleep about as long as the queued bytes need on the line.
+        std::int64_t us = static_cast<std::int64_t>(pending) * 10 * 1000000 / p.baud;
+        us = std::clamp<std::int64_t>(us, 100, std::min<std::int64_t>(left * 1000, 5000));
+        timespec pause{0, static_cast<long>(us * 1000)};
+        nanosleep(&pause, nullptr);
+    }
+}
+
 }  // namespace
 
 extern "C" {
@@ -214,6 +232,7 @@ COMDLL_EXPORT int COMDLL_API SendCOM(const char* port, const void* data, int cou
         int events = waitUntil(p->fd, POLLOUT, deadline);
         if (events <= 0 || (events & (POLLERR | POLLHUP | POLLNVAL))) break;
     }
+    if (done == count) waitForLine(*p, deadline < 0 ? nowMs() + limitMs : deadline);
     return done;
 }
 
@@ -242,6 +261,11 @@ COMDLL_EXPORT int COMDLL_API ClearBuffer(const char* port, int input, int output
     Port* p = findPort(port);
     if (!p) return COMDLL_NOT_OPEN;
     if (input) p->head = p->tail = 0;
+    // Output is flushed only when bytes are really stuck (a send that gave up
+    // on a blocked line): a completed send has left nothing behind, and a
+    // flush racing the last frame's way out would lose it.
+    int stuck = 0;
+    if (output && (ioctl(p->fd, TIOCOUTQ, &stuck) != 0 || stuck <= 0)) output = 0;
     if (!input && !output) return 0;
     return tcflush(p->fd, input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH) == 0 ? 0 : -1;
 }
