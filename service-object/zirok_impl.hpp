@@ -66,8 +66,106 @@ public:
     std::int32_t GetVatEntry(std::int32_t vatId, std::int32_t optArgs, std::int32_t& vatRate);
 
     // --- fiscal receipts (receipts*.cpp) ---
+    std::int32_t BeginFiscalReceipt(bool printHeader);
+    std::int32_t EndFiscalReceipt(bool printHeader);
+    std::int32_t PrintRecItem(const std::u16string& description, std::int64_t price,
+                              std::int32_t quantity, std::int32_t vatInfo, std::int64_t unitPrice,
+                              const std::u16string& unitName);
+    std::int32_t PrintRecItemAdjustment(std::int32_t adjustmentType,
+                                        const std::u16string& description, std::int64_t amount,
+                                        std::int32_t vatInfo);
+    std::int32_t PrintRecSubtotal(std::int64_t amount);
+    std::int32_t PrintRecSubtotalAdjustment(std::int32_t adjustmentType,
+                                            const std::u16string& description,
+                                            std::int64_t amount);
+    std::int32_t PrintRecTotal(std::int64_t total, std::int64_t payment,
+                               const std::u16string& description);
+    std::int32_t PrintRecVoid(const std::u16string& description);
+    std::int32_t PrintRecVoidItem(const std::u16string& description, std::int64_t amount,
+                                  std::int32_t quantity, std::int32_t adjustmentType,
+                                  std::int64_t adjustment, std::int32_t vatInfo);
+    std::int32_t PrintRecRefundVoid(const std::u16string& description, std::int64_t amount,
+                                    std::int32_t vatInfo);
+    std::int32_t PrintRecMessage(const std::u16string& message);
+    // Records when the fiscal storage's verification keys were last found due.
+    void UpdateFnKeysDate();
 
     // --- reports, non-fiscal output, settings and drawer (reports*.cpp, settings*.cpp) ---
+    std::int32_t PrintXReport();
+    std::int32_t PrintZReport();
+    std::int32_t PrintReport(std::int32_t reportType, const std::u16string& startNum,
+                             const std::u16string& endNum);
+    std::int32_t PrintperiodicTotalsReport(const std::u16string& date1,
+                                           const std::u16string& date2);
+    std::int32_t ResetPrinter();
+    std::int32_t BeginNonFiscal();
+    std::int32_t PrintNormal(std::int32_t station, const std::u16string& data);
+    std::int32_t EndNonFiscal();
+    std::int32_t PrintRecCash(std::int64_t amount);
+    std::int32_t SetDate(const std::u16string& date);
+    std::int32_t SetHeaderLine(std::int32_t lineNumber, const std::u16string& text,
+                               bool doubleWidth);
+    std::int32_t SetTrailerLine(std::int32_t lineNumber, const std::u16string& text,
+                                bool doubleWidth);
+    std::int32_t SetPOSID(const std::u16string& posId, const std::u16string& cashierId);
+    std::int32_t SetStoreFiscalID(const std::u16string& id);
+    std::int32_t SetVatValue(std::int32_t vatId, const std::u16string& vatValue);
+    std::int32_t SetVatTable();
+    std::int32_t OpenDrawer();
+    std::int32_t WaitForDrawerClose(std::int32_t timeout, std::int32_t beepFrequency,
+                                    std::int32_t beepDuration, std::int32_t beepDelay);
+    // Not supported: each answers 106 and does nothing else.
+    std::int32_t BeginFiscalDocument(std::int32_t documentAmount);
+    std::int32_t EndFiscalDocument();
+    std::int32_t PrintFiscalDocumentLine(const std::u16string& documentLine);
+    std::int32_t BeginFixedOutput(std::int32_t station, std::int32_t documentType);
+    std::int32_t PrintFixedOutput(std::int32_t documentType, std::int32_t lineNumber,
+                                  const std::u16string& data);
+    std::int32_t EndFixedOutput();
+    std::int32_t BeginInsertion(std::int32_t timeout);
+    std::int32_t EndInsertion();
+    std::int32_t BeginRemoval(std::int32_t timeout);
+    std::int32_t EndRemoval();
+    std::int32_t BeginItemList(std::int32_t vatId);
+    std::int32_t EndItemList();
+    std::int32_t BeginTraining();
+    std::int32_t EndTraining();
+    std::int32_t PrintDuplicateReceipt();
+    std::int32_t PrintPowerLossReport();
+    std::int32_t PrintRecItemFuel(const std::u16string& description, std::int64_t price,
+                                  std::int32_t quantity, std::int32_t vatInfo,
+                                  std::int64_t unitPrice, const std::u16string& unitName,
+                                  std::int64_t specialTax, const std::u16string& specialTaxName);
+    std::int32_t PrintRecItemFuelVoid(const std::u16string& description, std::int64_t price,
+                                      std::int32_t vatInfo, std::int64_t specialTax);
+    std::int32_t PrintRecNotPaid(const std::u16string& description, std::int64_t amount);
+    std::int32_t PrintRecPackageAdjustment(std::int32_t adjustmentType,
+                                           const std::u16string& description,
+                                           const std::u16string& vatAdjustment);
+    std::int32_t PrintRecPackageAdjustVoid(std::int32_t adjustmentType,
+                                           const std::u16string& vatAdjustment);
+    std::int32_t PrintRecRefund(const std::u16string& description, std::int64_t amount,
+                                std::int32_t vatInfo);
+    std::int32_t PrintRecSubtotalAdjustVoid(std::int32_t adjustmentType, std::int64_t amount);
+    std::int32_t PrintrecTaxID(const std::u16string& taxId);
+    std::int32_t ClearOutput();
+    std::int32_t ClearInput();
+    std::int32_t CompareFirmwareVersion(const std::u16string& firmwareFileName,
+                                        std::int32_t& result);
+    std::int32_t UpdateFirmware(const std::u16string& firmwareFileName);
+    std::int32_t ResetStatistics(const std::u16string& statisticsBuffer);
+    std::int32_t RetrieveStatistics(std::u16string& statisticsBuffer);
+    std::int32_t UpdateStatistics(const std::u16string& statisticsBuffer);
+    std::int32_t SetCurrency(std::int32_t newCurrency);
+    std::int32_t VerifyItem(const std::u16string& itemName, std::int32_t vatId);
+
+    // The barcode escape ESC "|" <symbology> <marker> <data>, shared with
+    // PrintRecMessage. False when `text` (Windows-1251) is not one; else true
+    // with the call's result in `result`. `upcFromSettings` gives UPC-A the
+    // configured sizes instead of its fixed ones; `inDocument` lets package
+    // mode skip the answer.
+    bool printBarcodeEscape(const std::string& text, bool upcFromSettings, bool inDocument,
+                            std::int32_t& result);
 
     // --- result protocol shared by every method group (results.cpp) ---
     void resetErrorState();
@@ -123,6 +221,25 @@ protected:
     protocol::Status status_;  // the last GetStatus answer
 
     // --- receipt state (receipts*.cpp) ---
+    // Accumulators of the open receipt, currency (1/10000); reset by BeginFiscalReceipt.
+    std::int32_t itemCount_ = 0;
+    std::int64_t receiptItemsTotal_ = 0;
+    std::int64_t itemDiscountsTotal_ = 0;
+    std::int64_t subtotalDiscount_ = 0;
+    std::int64_t cashPaid_ = 0;
+    std::int64_t nonCashPaid_ = 0;
+    std::int64_t lastPayment_ = -10000;  // held back in delayed-total mode
+    std::int32_t lastPaymentType_ = 0;
+    std::int64_t roundingAmount_ = 0;  // the last subtotal amount discount
+    // Shared steps of the receipt methods.
+    std::int32_t receiptWrongStateWithExit();
+    void receiptStateFromDoc(std::int64_t doc);
+    std::int32_t receiptPresetAdjustment(std::string_view number, bool subtotalFirst);
+    void receiptSummaryBlock();
+    // `value` in 1/10000 as text with `decimals` places, rounded half away from
+    // zero; `grouped` puts "," between thousands, `trimmed` drops trailing zeros.
+    static std::string receiptAmountText(std::int64_t value, int decimals, bool grouped,
+                                         bool trimmed = false);
 
     // --- report and settings state (reports*.cpp, settings*.cpp) ---
 };
