@@ -76,6 +76,17 @@ bool presetEscape(std::string_view text) {
     return text.substr(0, 4) == "\x1b|aP";
 }
 
+// The wrong-state exit of the line methods: they name the state they found
+// and still write their End line.
+std::int32_t lineWrongState(TSOZirok& so, const char* method) {
+    const std::int32_t result = so.wrongState(true);
+    so.logError("PropertyNumber[PIDXFptr_PrinterState] := " + std::to_string(so.printerState()));
+    so.logError("CommonPropertyString[PIDX_CheckHealthText] := '" +
+                std::string(kWrongStateText.view()) + "'");
+    so.logInfo(std::string("End ") + method);
+    return result;
+}
+
 }  // namespace
 
 std::int32_t TSOZirok::receiptPresetAdjustment(std::string_view digits, bool subtotalFirst) {
@@ -120,14 +131,7 @@ std::int32_t TSOZirok::PrintRecItem(const std::u16string& description, std::int6
 
     const PendingAdjustment pending = pendingItemAdjustment_;
     pendingItemAdjustment_ = {};
-    if (printerState() != fptr::PS_FISCAL_RECEIPT) {
-        const std::int32_t result = wrongState(true);
-        logError("PropertyNumber[PIDXFptr_PrinterState] := " + std::to_string(printerState()));
-        logError("CommonPropertyString[PIDX_CheckHealthText] := '" +
-                 std::string(kWrongStateText.view()) + "'");
-        logInfo("End PrintRecItem");
-        return result;
-    }
+    if (printerState() != fptr::PS_FISCAL_RECEIPT) return lineWrongState(*this, "PrintRecItem");
 
     PendingAdjustment adjustment = pending;
     if (adjustment.type == 0 && firmwareRoundsItems(firmwareVersion_) && price != 0)
@@ -212,14 +216,7 @@ std::int32_t TSOZirok::PrintRecVoidItem(const std::u16string& description, std::
     logInfo("Adjustment=" + receiptAmountText(adjustment, 4, false, true));
     logInfo("VatInfo=" + std::to_string(vatInfo));
     resetErrorState();
-    if (printerState() != fptr::PS_FISCAL_RECEIPT) {
-        const std::int32_t result = wrongState(true);
-        logError("PropertyNumber[PIDXFptr_PrinterState] := " + std::to_string(printerState()));
-        logError("CommonPropertyString[PIDX_CheckHealthText] := '" +
-                 std::string(kWrongStateText.view()) + "'");
-        logInfo("End PrintRecVoidItem");
-        return result;
-    }
+    if (printerState() != fptr::PS_FISCAL_RECEIPT) return lineWrongState(*this, "PrintRecVoidItem");
     // The unit price is the line less its adjustment, per unit; without a
     // quantity there is no unit price to name the line by.
     if (quantity <= 0) {
@@ -250,14 +247,7 @@ std::int32_t TSOZirok::PrintRecRefundVoid(const std::u16string& description, std
     logInfo("Amount=" + receiptAmountText(amount, 4, false, true));
     logInfo("VatInfo=" + std::to_string(vatInfo));
     resetErrorState();
-    if (printerState() != fptr::PS_FISCAL_RECEIPT) {
-        const std::int32_t result = wrongState(true);
-        logError("PropertyNumber[PIDXFptr_PrinterState] := " + std::to_string(printerState()));
-        logError("CommonPropertyString[PIDX_CheckHealthText] := '" +
-                 std::string(kWrongStateText.view()) + "'");
-        logInfo("End PrintRecRefundVoid");
-        return result;
-    }
+    if (printerState() != fptr::PS_FISCAL_RECEIPT) return lineWrongState(*this, "PrintRecRefundVoid");
 
     protocol::Status status;
     if (protocol::GetStatus(link(), portName_, status) != protocol::result::Ok) status.doc = 0;
