@@ -73,9 +73,10 @@ Result AddPosition(RegisterLink& link, const std::string& port, const ItemLine& 
     detail::appendTextOrEmpty(params, pending.printTax ? "Tax" : "");
     params.appendInt(item.section.value_or(pending.itemSection));
     params.appendInt(item.adjustmentSign);
-    std::string extra = detail::narrow(pending.itemExtraText);
-    if (extra.size() > kShortTextLimit) extra.resize(kShortTextLimit);
-    detail::appendTextOrEmpty(params, extra);
+    // The extra text is printed on the receipt (the unit name "кг", say), so it
+    // reaches the register in its own code page like every printed text.
+    detail::appendTextOrEmpty(
+        params, detail::deviceText(link, detail::narrow(pending.itemExtraText), kShortTextLimit));
     pending.itemExtraText.clear();
     const std::int64_t amount = item.adjustmentAmount >= 0           ? item.adjustmentAmount
                                 : item.adjustmentAmount == INT64_MIN ? INT64_MAX

@@ -69,6 +69,14 @@ TEST_F(PendingValues, AddPositionSendsAndConsumesTheItemValues) {
                                     "4", "1", "", "10702070/010124/0000002"}));
 }
 
+TEST_F(PendingValues, TheItemsExtraTextIsPrintedInTheRegistersCodePage) {
+    link.pending.itemExtraText = u"\u043A\u0433";  // кг
+    ASSERT_EQ(
+        AddPosition(link, com, {.name = "x", .article = " ", .quantity = 1000, .price = 10000}),
+        result::Ok);
+    EXPECT_EQ(lastFields()[8], "\xAA\xA3");
+}
+
 TEST_F(PendingValues, FractionalQuantityTakesTheQuantityRoundedToAWholeNumber) {
     const struct {
         std::int64_t thousandths;
