@@ -20,7 +20,6 @@ constexpr Windows1251Literal kDiscountName{u8"Скидка"};
 constexpr Windows1251Literal kSurchargeName{u8"Наценка"};
 constexpr Windows1251Literal kRoubles{u8"руб."};
 constexpr Windows1251Literal kBadPaymentType{u8"Неверный тип платежа"};
-constexpr Windows1251Literal kWrongStateText{u8"Неверное состояние фискального принтера"};
 
 constexpr protocol::Result kBadParameter = 3;
 
