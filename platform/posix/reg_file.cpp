@@ -1,6 +1,6 @@
 #include "platform/posix/reg_file.hpp"
 
-#include <iconv.h>
+#include "platform/unicode_text.hpp"
 
 #include <cerrno>
 #include <cstdint>
@@ -8,40 +8,6 @@
 namespace zirok::platform::regfile {
 
 namespace {
-
-// One iconv conversion, kept open for the thread: the store converts line by
-// line.
-class Converter {
-  public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter() {
-        if (ok()) iconv_close(cd_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    // Appends the conversion of `in` to `out`. On an invalid or cut sequence
-    // stops and returns how much of `in` was used; in.size() on success.
-    std::size_t run(std::string_view in, std::string& out) {
-        if (!ok()) return 0;
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        char* inPtr = const_cast<char*>(in.data());
-        std::size_t inLeft = in.size();
-        char buffer[4096];
-        while (inLeft > 0) {
-            char* outPtr = buffer;
-            std::size_t outLeft = sizeof buffer;
-            const std::size_t result = iconv(cd_, &inPtr, &inLeft, &outPtr, &outLeft);
-            out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-            if (result == static_cast<std::size_t>(-1) && errno != E2BIG) break;
-        }
-        return in.size() - inLeft;
-    }
-
-  private:
-    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-    iconv_t cd_;
-};
 
 std::string littleEndian(std::u16string_view text) {
     std::string bytes;
@@ -282,27 +248,6 @@ bool isPrefixOf(std::u16string_view prefix, std::u16string_view text) {
 std::u16string fold(std::u16string_view name) {
     std::u16string out(name);
     for (char16_t& c : out) c = foldChar(c);
-    return out;
-}
-
-std::optional<std::u16string> utf8ToWide(std::string_view text) {
-    thread_local Converter converter("UTF-16LE", "UTF-8");
-    std::string bytes;
-    if (converter.run(text, bytes) != text.size()) return std::nullopt;
-    return fromLittleEndian(bytes);
-}
-
-std::string wideToUtf8(std::u16string_view text) {
-    thread_local Converter converter("UTF-8", "UTF-16LE");
-    const std::string bytes = littleEndian(text);
-    std::string out;
-    std::string_view rest = bytes;
-    while (!rest.empty()) {
-        const std::size_t used = converter.run(rest, out);
-        if (used == rest.size()) break;
-        out += "\xEF\xBF\xBD";  // the unpaired surrogate
-        rest.remove_prefix(used + 2);
-    }
     return out;
 }
 

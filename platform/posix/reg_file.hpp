@@ -16,11 +16,6 @@ namespace zirok::platform::regfile {
 // letters compare without case, as Windows compares names. Keeps the length.
 std::u16string fold(std::u16string_view name);
 
-// Nothing when the bytes are not valid UTF-8.
-std::optional<std::u16string> utf8ToWide(std::string_view text);
-// An unpaired surrogate becomes U+FFFD.
-std::string wideToUtf8(std::u16string_view text);
-
 struct Value {
     std::u16string name;
     RegistryData data;

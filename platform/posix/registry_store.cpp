@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include "platform/unicode_text.hpp"
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -122,7 +123,7 @@ std::u16string quotedName(const char16_t* what, std::u16string_view name) {
 }  // namespace
 
 RegistryError::RegistryError(const std::u16string& message)
-    : std::runtime_error(regfile::wideToUtf8(message)), message_(message) {}
+    : std::runtime_error(wideToUtf8(message)), message_(message) {}
 
 const char* hiveName(RegistryHive hive) {
     return hive == RegistryHive::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
@@ -500,7 +501,7 @@ RegistryImportReport RegistryStore::importRegText(std::string_view text) {
             });
         } catch (const StoreWriteFailure& failure) {
             throw RegistryError(u"Cannot store the imported keys: " +
-                                regfile::utf8ToWide(failure.what()).value_or(u""));
+                                utf8ToWide(failure.what()).value_or(u""));
         }
     }
     return {std::move(parsed.skippedLines)};
@@ -513,7 +514,7 @@ std::string RegistryStore::exportRegText(std::string_view key) const {
             text += regfile::formatTree(*state_->snapshot(hive), hive, u"");
         return text;
     }
-    const auto wide = regfile::utf8ToWide(key);
+    const auto wide = utf8ToWide(key);
     if (!wide) throw RegistryError(u"Registry key name is not UTF-8 text");
     const std::u16string_view name = *wide;
     const std::size_t slash = name.find(u'\\');

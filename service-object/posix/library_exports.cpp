@@ -1,12 +1,12 @@
 // The C entry points of libzirok.so. Nothing may leave through them as an
 // exception: every failure is an HRESULT.
 #include <dlfcn.h>
+#include "platform/unicode_text.hpp"
 
 #include <filesystem>
 #include <optional>
 #include <string>
 
-#include "platform/posix/reg_file.hpp"
 #include "registration/server_registration.hpp"
 #include "registration/zirok_identity.hpp"
 #include "service-object/posix/service_object.hpp"
@@ -33,7 +33,7 @@ std::optional<std::u16string> ownPath() {
     std::error_code error;
     const auto path = std::filesystem::absolute(info.dli_fname, error).lexically_normal();
     if (error) return {};
-    return zirok::platform::regfile::utf8ToWide(path.string());
+    return zirok::platform::utf8ToWide(path.string());
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include "service-object/posix/service_object.hpp"
+#include "platform/unicode_text.hpp"
 
 #include <atomic>
 #include <string>
 
 #include "platform/ansi_text.hpp"
-#include "platform/posix/reg_file.hpp"
 #include "registration/zirok_identity.hpp"
 
 namespace zirok::so::posix {
@@ -102,7 +102,7 @@ platform::Variant ServiceObject::call(const std::vector<MemberCall>& calls,
         return calls.at(index)(so_, m, args);
     } catch (const CallFailure& e) {
         throw AutomationError(hresult::kException,
-                              platform::regfile::wideToUtf8(platform::ansiToWide(e.what())));
+                              platform::wideToUtf8(platform::ansiToWide(e.what())));
     }
 }
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "platform/ansi_text.hpp"
-#include "platform/posix/reg_file.hpp"
+#include "platform/unicode_text.hpp"
 
 namespace zirok::ctl {
 
@@ -32,7 +32,7 @@ int hexDigit(char c) {
 }
 
 std::u16string widen(std::string_view utf8) {
-    auto wide = platform::regfile::utf8ToWide(utf8);
+    auto wide = platform::utf8ToWide(utf8);
     if (!wide) fail("a string is not valid UTF-8");
     return *wide;
 }

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "platform/ansi_text.hpp"
-#include "platform/posix/reg_file.hpp"
+#include "platform/unicode_text.hpp"
 
 namespace zirok::ctl {
 
@@ -47,11 +47,11 @@ std::string quoted(std::string_view utf8) {
 }  // namespace
 
 std::string jsonString(std::u16string_view text) {
-    return quoted(platform::regfile::wideToUtf8(text));
+    return quoted(platform::wideToUtf8(text));
 }
 
 std::string jsonString(std::string_view text) {
-    if (platform::regfile::utf8ToWide(text)) return quoted(text);
+    if (platform::utf8ToWide(text)) return quoted(text);
     return jsonString(platform::ansiToWide(text));
 }
 
@@ -66,7 +66,7 @@ std::string jsonValue(const Variant& value) {
             return v.asBool() ? "true" : "false";
         case VarType::Cy:
             // Exact: automation writes an amount as its decimal text.
-            return platform::regfile::wideToUtf8(platform::coerce(v, VarType::BStr).asString());
+            return platform::wideToUtf8(platform::coerce(v, VarType::BStr).asString());
         case VarType::BStr:
             return jsonString(v.asString());
         case VarType::Dispatch:

@@ -1,9 +1,9 @@
 #include "tools/zirokctl/service_loader.hpp"
+#include "platform/unicode_text.hpp"
 
 #include <cstdio>
 #include <stdexcept>
 
-#include "platform/posix/reg_file.hpp"
 #include "platform/registry.hpp"
 #include "registration/com_class_keys.hpp"
 #include "service-object/posix/zirok_server.h"
@@ -12,8 +12,8 @@ namespace zirok::ctl {
 
 namespace {
 
-using platform::regfile::utf8ToWide;
-using platform::regfile::wideToUtf8;
+using platform::utf8ToWide;
+using platform::wideToUtf8;
 
 [[noreturn]] void fail(const std::string& what) {
     throw std::runtime_error(what);
