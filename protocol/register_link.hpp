@@ -76,6 +76,10 @@ public:
 
     // Document attributes waiting for the command that consumes them.
     PendingValues pending;
+    // The current receipt's subtotal amount discount (1/10000), set by the
+    // receipt flow: a copy of that receipt rebuilt from its stored data adds
+    // it back as the rounding discount.
+    std::int64_t roundingAmount = 0;
 
     // Settings and counters the service object reads and sets.
     int defaultTimeout() const { return defaultTimeout_; }

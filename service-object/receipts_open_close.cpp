@@ -179,7 +179,7 @@ std::int32_t TSOZirok::BeginFiscalReceipt(bool printHeader) {
     nonCashPaid_ = 0;
     lastPayment_ = -10000;
     lastPaymentType_ = 0;
-    roundingAmount_ = 0;
+    link().roundingAmount = 0;
     link().resetPacingCounter();
     props_.setNumber(pidx::FptrDayOpened, 1);
 

@@ -100,7 +100,7 @@ std::int32_t TSOZirok::PrintRecSubtotalAdjustment(std::int32_t adjustmentType,
     switch (adjustmentType) {
         case 1:
             subtotalDiscount_ = amount;
-            roundingAmount_ = amount;
+            link().roundingAmount = amount;
             code = protocol::AddDiscount(link(), portName_, Kind::Sum, name, amount);
             break;
         case 2:

@@ -230,7 +230,6 @@ protected:
     std::int64_t nonCashPaid_ = 0;
     std::int64_t lastPayment_ = -10000;  // held back in delayed-total mode
     std::int32_t lastPaymentType_ = 0;
-    std::int64_t roundingAmount_ = 0;  // the last subtotal amount discount
     // Shared steps of the receipt methods.
     std::int32_t receiptWrongStateWithExit();
     void receiptStateFromDoc(std::int64_t doc);

@@ -74,20 +74,8 @@ void CountingTransport::setTimeout(const char* port, int milliseconds) {
     inner_->setTimeout(port, milliseconds);
 }
 
-bool CountingTransport::keepUnsentOutput(const std::string& libraryPath) {
-    clearBuffer_ = nullptr;
-    library_.reset();
-    if (libraryPath.empty()) return false;
-    library_ = platform::Library::load(libraryPath);
-    if (library_) clearBuffer_ = library_->function<int (*)(const char*, int, int)>("ClearBuffer");
-    return clearBuffer_ != nullptr;
-}
-
 void CountingTransport::clearBuffers(const char* port) {
-    if (clearBuffer_)
-        clearBuffer_(port, 1, 0);
-    else
-        inner_->clearBuffers(port);
+    inner_->clearBuffers(port);
 }
 
 }  // namespace zirok::bench

@@ -4,9 +4,7 @@
 // and the driver's own pauses take at the least.
 #include <cstdint>
 #include <memory>
-#include <string>
 
-#include "platform/library.hpp"
 #include "protocol/transport.hpp"
 
 namespace zirok::bench {
@@ -35,16 +33,6 @@ class CountingTransport : public protocol::Transport {
     CountingTransport(std::unique_ptr<protocol::Transport> inner, LineTally& tally)
         : inner_(std::move(inner)), tally_(tally) {}
 
-    // From now on a buffer clear before a request discards only what came
-    // in, through the same library's entry point, and leaves bytes written
-    // and not yet taken by the other side on their way. The transport
-    // library discards both, which loses the frames a package sends back to
-    // back; this shows what the driver does once nothing is lost. False when
-    // the entry point cannot be had. An empty path goes back to the library's
-    // own clear.
-    bool keepUnsentOutput(const std::string& libraryPath);
-    bool keepingUnsentOutput() const { return clearBuffer_ != nullptr; }
-
     int open(const char* port, int baudRate, int handshake) override;
     void close(const char* port) override;
     int send(const char* port, const char* data, int count) override;
@@ -55,8 +43,6 @@ class CountingTransport : public protocol::Transport {
   private:
     std::unique_ptr<protocol::Transport> inner_;
     LineTally& tally_;
-    std::unique_ptr<platform::Library> library_;
-    int (*clearBuffer_)(const char* port, int input, int output) = nullptr;
     bool pauseDue_ = false;
     bool answered_ = true;
 };

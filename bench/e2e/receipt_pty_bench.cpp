@@ -5,7 +5,7 @@
 // two, and the driver's own CPU time per register command (this thread only:
 // the emulator runs in its own process).
 #include <benchmark/benchmark.h>
-#include <time.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <memory>
@@ -34,18 +34,20 @@ bench::LineTally& lineTally() {
     return tally;
 }
 
-// The transport the link loaded (once per process), so each run can choose
-// how it clears.
-bench::CountingTransport*& activeTransport() {
-    static bench::CountingTransport* transport = nullptr;
-    return transport;
-}
+// This thread's CPU time so far, in the driver's own code and in the kernel
+// on its behalf (the terminal's system calls).
+struct ThreadCpu {
+    double user = 0, system = 0;
 
-double threadCpuSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
+    static ThreadCpu now() {
+        rusage usage{};
+        getrusage(RUSAGE_THREAD, &usage);
+        return {seconds(usage.ru_utime), seconds(usage.ru_stime)};
+    }
+    static double seconds(const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+    }
+};
 
 void writeDeviceKey(bool packageMode) {
     auto key = platform::registry().createKey(
@@ -114,7 +116,7 @@ std::string sellReceipt(FiscalPrinter& fp, int items) {
     return check("EndFiscalReceipt", fp.call(u"EndFiscalReceipt", {false}));
 }
 
-void receiptOverPty(benchmark::State& state, bool keepUnsentOutput) {
+void BM_ReceiptOverPty(benchmark::State& state) {
     const int items = static_cast<int>(state.range(0));
     const bool packageMode = state.range(1) != 0;
 
@@ -126,14 +128,12 @@ void receiptOverPty(benchmark::State& state, bool keepUnsentOutput) {
         return;
     }
     // The link is process-wide and loads its transport once: every run's
-    // counts go to the one tally, and each run sets how that transport clears.
+    // counts go to the one tally.
     const std::string library = testing::binaryFolder() + "libcomdll.so";
     so::context().link.setTransportFactory([library]() -> std::unique_ptr<protocol::Transport> {
         auto real = protocol::loadTransportLibrary(library);
         if (!real) return nullptr;
-        auto counting = std::make_unique<bench::CountingTransport>(std::move(real), lineTally());
-        activeTransport() = counting.get();
-        return counting;
+        return std::make_unique<bench::CountingTransport>(std::move(real), lineTally());
     });
 
     FiscalPrinter fp;
@@ -143,12 +143,6 @@ void receiptOverPty(benchmark::State& state, bool keepUnsentOutput) {
         failure = "OpenService failed";
     else if (fp.call(u"ClaimDevice", {std::int32_t{3000}}) != 0)
         failure = "ClaimDevice failed";
-    if (failure.empty()) {
-        bench::CountingTransport* transport = activeTransport();
-        transport->keepUnsentOutput(keepUnsentOutput ? library : std::string());
-        if (keepUnsentOutput && !transport->keepingUnsentOutput())
-            failure = "no ClearBuffer entry point in " + library;
-    }
     fp.call(u"SetPropertyNumber", {kDeviceEnabledIndex, std::int32_t{1}});
     fp.call(u"SetPropertyNumber", {kFiscalReceiptTypeIndex, std::int32_t{4}});
     // One receipt first: it opens the shift, which is not the receipt's cost.
@@ -161,14 +155,17 @@ void receiptOverPty(benchmark::State& state, bool keepUnsentOutput) {
     }
 
     bench::LineTally total;
-    double wall = 0, cpu = 0, floor = 0;
+    double wall = 0, floor = 0;
+    ThreadCpu cpu;
     for (auto _ : state) {
         lineTally().clear();
-        const double cpu0 = threadCpuSeconds();
+        const ThreadCpu cpu0 = ThreadCpu::now();
         const auto t0 = std::chrono::steady_clock::now();
         failure = sellReceipt(fp, items);
         const auto t1 = std::chrono::steady_clock::now();
-        cpu += threadCpuSeconds() - cpu0;
+        const ThreadCpu cpu1 = ThreadCpu::now();
+        cpu.user += cpu1.user - cpu0.user;
+        cpu.system += cpu1.system - cpu0.system;
         wall += std::chrono::duration<double>(t1 - t0).count();
         const bench::LineTally& run = lineTally();
         floor += run.floorSeconds(kBaud, kPauseSeconds, kPacingSeconds);
@@ -197,24 +194,12 @@ void receiptOverPty(benchmark::State& state, bool keepUnsentOutput) {
     state.counters["wire_ms"] =
         static_cast<double>(total.bytesSent + total.bytesReceived) * 10.0 / kBaud / n * 1e3;
     state.counters["ratio"] = wall / floor;
-    state.counters["cpu_us_per_cmd"] = cpu / static_cast<double>(total.requests) * 1e6;
-}
-void BM_ReceiptOverPty(benchmark::State& state) {
-    receiptOverPty(state, false);
+    const double commands = static_cast<double>(total.requests);
+    state.counters["cpu_us_per_cmd"] = (cpu.user + cpu.system) / commands * 1e6;
+    state.counters["user_us_per_cmd"] = cpu.user / commands * 1e6;
+    state.counters["sys_us_per_cmd"] = cpu.system / commands * 1e6;
 }
 BENCHMARK(BM_ReceiptOverPty)
-    ->ArgNames({"items", "package"})
-    ->ArgsProduct({{10, 50, 100}, {1, 0}})
-    ->Iterations(3)
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond);
-
-// The same with the transport's clear before each request discarding input
-// only: the package figures the driver reaches once queued frames survive.
-void BM_ReceiptOverPtyKeepingUnsentOutput(benchmark::State& state) {
-    receiptOverPty(state, true);
-}
-BENCHMARK(BM_ReceiptOverPtyKeepingUnsentOutput)
     ->ArgNames({"items", "package"})
     ->ArgsProduct({{10, 50, 100}, {1, 0}})
     ->Iterations(3)

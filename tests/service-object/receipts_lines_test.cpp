@@ -136,16 +136,19 @@ TEST_F(ReceiptLines, SubtotalAdjustmentsByType) {
         std::u16string name;
     };
     const Case cases[] = {
-        {1, 3'0000, true, 300, u"Скидка"},
         {2, 3'0000, false, 300, u"Наценка"},
+        {1, 3'0000, true, 300, u"Скидка"},
         {3, 10'0000, true, 2000, u"Скидка"},
         {4, 5'0000, false, 1000, u"Наценка"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
         open();
+        // The rounding kept for a copy of the receipt belongs to this receipt.
+        EXPECT_EQ(link().roundingAmount, 0);
         item(200'0000);
         EXPECT_EQ(zirok->PrintRecSubtotalAdjustment(c.type, u"", c.amount), opos::SUCCESS);
+        EXPECT_EQ(link().roundingAmount, c.type == 1 ? c.amount : 0);
         ASSERT_EQ(document().adjustments.size(), 1u);
         EXPECT_EQ(document().adjustments[0].discount, c.discount);
         EXPECT_EQ(document().adjustments[0].amount, c.applied);

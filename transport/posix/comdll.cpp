@@ -64,6 +64,13 @@ struct Port {
     int baud = 0;
     int timeoutMs = kDefaultTimeoutMs;
     std::size_t head = 0, tail = 0;  // unread bytes of `ahead` are [head, tail)
+    // The last read emptied the line's queue: the next one waits first rather
+    // than asking a queue that is most likely still empty. An answer arriving
+    // at line speed then costs one wake-up a chunk, not a failed read besides.
+    bool drained = false;
+    // A send gave up with bytes still queued: only then has a clear anything
+    // of ours to throw away on the output side.
+    bool unsentLeft = false;
     unsigned char ahead[4096];
 
     Port(std::string n, int f, int b) : name(std::move(n)), fd(f), baud(b) {}
@@ -109,8 +116,8 @@ std::string upperCase(const char* text) {
 // poll events, 0 on time-out, -1 on failure.
 int waitUntil(int fd, short events, std::int64_t deadline) {
     for (;;) {
-        std::int64_t left = deadline - nowMs();
-        if (left <= 0) return 0;
+        // A deadline already past still looks once: what is there is taken.
+        const std::int64_t left = std::max<std::int64_t>(deadline - nowMs(), 0);
         pollfd pfd{fd, events, 0};
         int ready = poll(&pfd, 1, static_cast<int>(std::min<std::int64_t>(left, INT32_MAX)));
         if (ready > 0) return pfd.revents;
@@ -126,33 +133,38 @@ int fillReadAhead(Port& port) {
     std::int64_t deadline = -1;
     bool hungUp = false;
     for (;;) {
-        ssize_t got = read(port.fd, port.ahead, sizeof port.ahead);
+        if (port.drained) {
+            if (deadline < 0) deadline = nowMs() + port.timeoutMs;
+            const int events = waitUntil(port.fd, POLLIN, deadline);
+            if (events <= 0) return events;
+            if (events & POLLNVAL) return -1;
+            hungUp = (events & (POLLHUP | POLLERR)) != 0;
+        }
+        const ssize_t got = read(port.fd, port.ahead, sizeof port.ahead);
         if (got > 0) {
             port.head = 0;
             port.tail = static_cast<std::size_t>(got);
+            port.drained = port.tail < sizeof port.ahead;
             return 1;
         }
         if (got == 0) return -1;  // VMIN is 1, so end of file means a hang-up
         if (errno == EINTR) continue;
         if (errno != EAGAIN || hungUp) return -1;
-        if (deadline < 0) deadline = nowMs() + port.timeoutMs;
-        int events = waitUntil(port.fd, POLLIN, deadline);
-        if (events <= 0) return events;
-        if (events & POLLNVAL) return -1;
-        hungUp = (events & (POLLHUP | POLLERR)) != 0;
+        if (deadline >= 0 && deadline <= nowMs()) return 0;  // woken for nothing, to the end
+        port.drained = true;
     }
 }
 
 // Waits, within the deadline, until the bytes written have left the
-// computer. The next request begins by clearing the port, and that clear
+// computer; false when some are still queued at the deadline. The next request begins by clearing the port, and that clear
 // must not throw away the previous frame still on its way: in package mode
 // frames follow one another without an answer in between.
-void waitForLine(const Port& p, std::int64_t deadline) {
+bool waitForLine(const Port& p, std::int64_t deadline) {
     for (;;) {
         int pending = 0;
-        if (ioctl(p.fd, TIOCOUTQ, &pending) != 0 || pending <= 0) return;
+        if (ioctl(p.fd, TIOCOUTQ, &pending) != 0 || pending <= 0) return true;
         const std::int64_t left = deadline - nowMs();
-        if (left <= 0) return;
+        if (left <= 0) return false;
         // Sleep about as long as the queued bytes need on the line.
         std::int64_t us = static_cast<std::int64_t>(pending) * 10 * 1000000 / p.baud;
         us = std::clamp<std::int64_t>(us, 100, std::min<std::int64_t>(left * 1000, 5000));
@@ -232,7 +244,8 @@ COMDLL_EXPORT int COMDLL_API SendCOM(const char* port, const void* data, int cou
         int events = waitUntil(p->fd, POLLOUT, deadline);
         if (events <= 0 || (events & (POLLERR | POLLHUP | POLLNVAL))) break;
     }
-    if (done == count) waitForLine(*p, deadline < 0 ? nowMs() + limitMs : deadline);
+    p->unsentLeft =
+        done != count || !waitForLine(*p, deadline < 0 ? nowMs() + limitMs : deadline);
     return done;
 }
 
@@ -260,12 +273,16 @@ COMDLL_EXPORT int COMDLL_API SetTimeouts(const char* port, int milliseconds) {
 COMDLL_EXPORT int COMDLL_API ClearBuffer(const char* port, int input, int output) {
     Port* p = findPort(port);
     if (!p) return COMDLL_NOT_OPEN;
-    if (input) p->head = p->tail = 0;
+    if (input) {
+        p->head = p->tail = 0;
+        p->drained = true;
+    }
     // Output is flushed only when bytes are really stuck (a send that gave up
     // on a blocked line): a completed send has left nothing behind, and a
     // flush racing the last frame's way out would lose it.
     int stuck = 0;
-    if (output && (ioctl(p->fd, TIOCOUTQ, &stuck) != 0 || stuck <= 0)) output = 0;
+    if (output && (!p->unsentLeft || ioctl(p->fd, TIOCOUTQ, &stuck) != 0 || stuck <= 0)) output = 0;
+    if (output) p->unsentLeft = false;
     if (!input && !output) return 0;
     return tcflush(p->fd, input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH) == 0 ? 0 : -1;
 }
