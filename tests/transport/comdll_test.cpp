@@ -267,6 +267,11 @@ TEST_F(ComdllTest, ReceiveWaitsForAByteUpToThePerByteTimeOut) {
     start = std::chrono::steady_clock::now();
     EXPECT_EQ(receiveByte("COM7", byte), 0);
     EXPECT_LT(millisSince(start), 200);
+    // With no time to wait, a byte already there is still taken.
+    pty_.write({0x15});
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(receiveByte("COM7", byte), 1);
+    EXPECT_EQ(byte, 0x15);
 
     // A byte that comes during the wait ends it.
     ASSERT_EQ(c().setTimeouts("COM7", 5000), 0);
