@@ -100,8 +100,11 @@ bool TSOZirok::printBarcodeEscape(const std::string& text, bool upcFromSettings,
         width = kUpcWidth;
         height = kUpcHeight;
     }
+    // Always the register's code page: with conversion off the protocol layer
+    // turns QR data back from it into UTF-8, so data left in Windows-1251
+    // would come out garbled.
     std::string data = text.substr(at + marker->text.size());
-    if (link().conversionSetting()) protocol::toDeviceTextInPlace(data);
+    protocol::toDeviceTextInPlace(data);
     result = GetSystemError(protocol::PrintBarcode(link(), portName_, marker->position, width,
                                                    height, entry->code, data, inDocument));
     return true;

@@ -145,6 +145,26 @@ TEST_F(NonFiscal, BarcodeDataAndFontTextReachTheRegisterInItsCodePage) {
     EXPECT_EQ(requests.size(), 2u);
 }
 
+// QR data goes to the register in its code page with conversion on, and as
+// UTF-8 with conversion off: either way the Cyrillic survives.
+TEST_F(NonFiscal, QrDataKeepsItsCyrillicWithConversionOnAndOff) {
+    so->qrCodeSize_ = 7;
+    const std::string utf8 = "\xD0\x9A\xD0\xBE\xD0\xB4";  // "Код"
+    for (const bool conversion : {true, false}) {
+        SCOPED_TRACE(conversion);
+        context().link.setConversionSetting(conversion);
+        context().link.setActiveConversion(conversion);
+        const std::string data = conversion ? device(u"Код") : utf8;
+        script({{0x41, "3;7;0;8;" + data, {}}});
+        requests.clear();
+        so->setPrinterState(fptr::PS_NONFISCAL);
+        EXPECT_EQ(so->PrintNormal(2, u"\x1b|204pAКод"), 0);
+        EXPECT_EQ(requests, std::vector<std::string>{"41:3;7;0;8;" + data});
+    }
+    context().link.setConversionSetting(true);
+    context().link.setActiveConversion(true);
+}
+
 TEST_F(NonFiscal, FontTextRefusedByTheRegisterIsReported) {
     // Its refusal must not leave ResultCode reading success.
     so->setPrinterState(fptr::PS_NONFISCAL);
