@@ -18,7 +18,9 @@ struct PendingValues {
     bool printTax = false;               // AddPosition field 6; kept
     std::u16string cashlessData[3];      // AddPayment fields 4..6; cleared when non-empty
     std::int32_t documentOpenMode = 0;   // DocumentOpen field 1 (0, 32 or 64); kept
-    bool delayedTotal = false;           // DocumentOpen field 1 bit 0x100; kept
+    // DocumentOpen field 1 bit 0x100; the receipt flow also holds back the
+    // payment that settles the receipt until it is closed. Kept.
+    bool delayedTotal = false;
     bool oneShot = false;                // DocumentOpen field 1 bit 0x80; cleared
     std::int32_t taxSystem = -1;         // DocumentOpen field 5; reset to -1
     std::u16string buyerAddress;         // DocumentClose field 2; cleared

@@ -1,6 +1,8 @@
 // Receipt lines: items with their adjustments (the application's own or the
 // rounding correction), preset discounts from the registry, and voids.
+#include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "platform/ansi_text.hpp"
@@ -58,14 +60,38 @@ PendingAdjustment roundingCorrection(std::int64_t price, std::int64_t unitPrice,
 
 // The number after ESC "|aP", 0..15; anything else is no discount.
 std::optional<int> presetNumber(std::string_view digits) {
-    if (digits.empty() || digits.size() > 2) return std::nullopt;
+    if (digits.empty()) return std::nullopt;
     int number = 0;
     for (char c : digits) {
         if (c < '0' || c > '9') return std::nullopt;
         number = number * 10 + (c - '0');
+        if (number >= kPresetDiscounts) return std::nullopt;
     }
-    if (number >= kPresetDiscounts) return std::nullopt;
     return number;
+}
+
+// The unit price, in millionths, of `amount` (1/10000) over `thousandths` of
+// quantity, half away from zero; none when it does not fit the field. In
+// millionths because that is all the price field carries: a unit price worked
+// out from a line total is seldom whole in 1/10000, and the register
+// multiplies it back by the quantity.
+std::optional<std::int64_t> unitPriceMillionths(__int128 amount, std::int64_t thousandths) {
+    const __int128 scaled = amount * 100 * 1000;
+    const __int128 half = thousandths / 2;
+    const __int128 price =
+        scaled >= 0 ? (scaled + half) / thousandths : (scaled - half) / thousandths;
+    if (price > INT64_MAX || price < -INT64_MAX) return std::nullopt;
+    return static_cast<std::int64_t>(price);
+}
+
+// A unit price in millionths as the void trace shows it: two decimals, half
+// away from zero.
+std::string twoDecimals(std::int64_t millionths) {
+    const std::int64_t cents = (millionths >= 0 ? millionths + 5000 : millionths - 5000) / 10000;
+    const std::int64_t magnitude = cents < 0 ? -cents : cents;
+    const std::int64_t fraction = magnitude % 100;
+    return (cents < 0 ? "-" : "") + std::to_string(magnitude / 100) + (fraction < 10 ? ".0" : ".") +
+           std::to_string(fraction);
 }
 
 std::string quoted(const std::string& description) {
@@ -219,21 +245,20 @@ std::int32_t TSOZirok::PrintRecVoidItem(const std::u16string& description, std::
     if (printerState() != fptr::PS_FISCAL_RECEIPT) return lineWrongState(*this, "PrintRecVoidItem");
     // The unit price is the line less its adjustment, per unit; without a
     // quantity there is no unit price to name the line by.
-    if (quantity <= 0) {
+    const auto unitPrice =
+        quantity > 0 ? unitPriceMillionths(static_cast<__int128>(amount) - adjustment, quantity)
+                     : std::nullopt;
+    if (!unitPrice) {
         const std::int32_t result = notSupported();
         logInfo("End PrintRecVoidItem");
         return result;
     }
-    const __int128 scaled = static_cast<__int128>(amount - adjustment) * 1000;
-    const __int128 half = quantity / 2;
-    const auto unitPrice = static_cast<std::int64_t>(scaled >= 0 ? (scaled + half) / quantity
-                                                                 : (scaled - half) / quantity);
 
     logInfo("Call VoidPosition(" + portName_ + quoted(name) +
-            receiptAmountText(std::int64_t{quantity} * 10, 2, true) + ", " +
-            receiptAmountText(unitPrice, 2, true) + ", " + std::to_string(vatInfo) + ")");
+            twoDecimals(std::int64_t{quantity} * 1000) + ", " + twoDecimals(*unitPrice) + ", " +
+            std::to_string(vatInfo) + ")");
     const protocol::Result code = protocol::VoidPosition(
-        link(), portName_, name.empty() ? " " : name, " ", quantity, unitPrice, vatInfo);
+        link(), portName_, name.empty() ? " " : name, " ", quantity, *unitPrice, vatInfo);
     const std::int32_t result = GetSystemError(code);
     logInfo("End PrintRecVoidItem");
     return result;
@@ -248,6 +273,12 @@ std::int32_t TSOZirok::PrintRecRefundVoid(const std::u16string& description, std
     logInfo("VatInfo=" + std::to_string(vatInfo));
     resetErrorState();
     if (printerState() != fptr::PS_FISCAL_RECEIPT) return lineWrongState(*this, "PrintRecRefundVoid");
+    const auto price = unitPriceMillionths(amount, 1000);
+    if (!price) {
+        const std::int32_t result = notSupported();
+        logInfo("End PrintRecRefundVoid");
+        return result;
+    }
 
     protocol::Status status;
     if (protocol::GetStatus(link(), portName_, status) != protocol::result::Ok) status.doc = 0;
@@ -257,10 +288,10 @@ std::int32_t TSOZirok::PrintRecRefundVoid(const std::u16string& description, std
             return opened;
     }
 
-    logInfo("Call VoidPosition(" + portName_ + quoted(name) + "1.00, " +
-            receiptAmountText(amount, 2, true) + ", " + std::to_string(vatInfo) + ")");
+    logInfo("Call VoidPosition(" + portName_ + quoted(name) + "1.00, " + twoDecimals(*price) +
+            ", " + std::to_string(vatInfo) + ")");
     const protocol::Result code = protocol::VoidPosition(
-        link(), portName_, name.empty() ? " " : name, " ", 1000, amount, vatInfo);
+        link(), portName_, name.empty() ? " " : name, " ", 1000, *price, vatInfo);
     const std::int32_t result = GetSystemError(code);
     logInfo("End PrintRecRefundVoid");
     return result;

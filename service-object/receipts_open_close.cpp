@@ -216,7 +216,7 @@ std::int32_t TSOZirok::EndFiscalReceipt(bool printHeader) {
     logInfo("PIDXFptr_PrinterState = " + std::to_string(printerState()));
     if (printerState() != fptr::PS_FISCAL_RECEIPT_ENDING) return receiptWrongStateWithExit();
 
-    if (ctx().delayedTotal) {
+    if (link().pending.delayedTotal) {
         logInfo("Continue PrintRecTotal...");
         logInfo("Last payment = " + receiptAmountText(lastPayment_, 4, false, true));
         logInfo("Last payment type = " + std::to_string(lastPaymentType_));

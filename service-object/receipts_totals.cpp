@@ -86,13 +86,16 @@ std::int32_t TSOZirok::PrintRecSubtotalAdjustment(std::int32_t adjustmentType,
     resetErrorState();
     if (printerState() != fptr::PS_FISCAL_RECEIPT) return wrongState(false);
 
-    if (name.empty())
+    if (name.empty()) {
         name = adjustmentType == 1 || adjustmentType == 3 ? kDiscountName.view()
                                                           : kSurchargeName.view();
-    else if (std::string_view(name).substr(0, 4) == "\x1b|aP")
+        // Our own name goes out in the register's code page, as the command
+        // itself converts it when conversion is on: converted twice it would
+        // print as other letters. The application's text is left as it gave it.
+        if (!link().activeConversion()) name = protocol::toDeviceText(name);
+    } else if (std::string_view(name).substr(0, 4) == "\x1b|aP") {
         return receiptPresetAdjustment(std::string_view(name).substr(4), true);
-    // The command converts for the register itself when conversion is on.
-    if (!link().activeConversion()) name = protocol::toDeviceText(name);
+    }
 
     PrintRecSubtotal(0);
     protocol::Result code = protocol::result::Ok;
@@ -180,7 +183,7 @@ std::int32_t TSOZirok::PrintRecTotal(std::int64_t total, std::int64_t payment,
     const int paymentType = static_cast<int>(*type);
     std::int64_t& paidOfType = paymentType == 0 ? cashPaid_ : nonCashPaid_;
 
-    if (ctx().delayedTotal) {
+    if (link().pending.delayedTotal) {
         const std::int64_t due = receiptItemsTotal_ - itemDiscountsTotal_ - subtotalDiscount_;
         const std::int64_t paid = payment + cashPaid_ + nonCashPaid_;
         logInfo("Current receipt summ = " + receiptAmountText(due, 4, false, true));

@@ -16,7 +16,6 @@ struct ServiceContext {
     protocol::RegisterLink link;
     std::int32_t baudRate = 0;       // none until OpenService reads BaudRate
     bool loggingOn = true;           // reset to on by every OpenService
-    bool delayedTotal = false;       // set through DirectIO
     bool cutAfterDocument = true;    // set through DirectIO
     logging::TLogger* currentLogger = nullptr;  // the logger the link traces through
 };

@@ -95,15 +95,15 @@ Result AddPosition(RegisterLink& link, const std::string& port, const ItemLine& 
 }
 
 Result VoidPosition(RegisterLink& link, const std::string& port, const std::string& name,
-                    const std::string& article, std::int64_t quantity, std::int64_t price,
-                    int taxIndex) {
+                    const std::string& article, std::int64_t quantity,
+                    std::int64_t priceMillionths, int taxIndex) {
     if (!link.transportLoaded()) return result::NotConnected;
     if (taxIndex > kMaxVoidTaxIndex) return kRefusedTaxIndex;
     auto& params = detail::startRequest(link);
     detail::appendTextOrEmpty(params, detail::deviceText(link, name, kNameLimit));
     detail::appendTextOrEmpty(params, detail::deviceText(link, article, kArticleLimit));
     params.appendDecimal(quantity, detail::kQuantityDecimals, kQuantityFieldDecimals);
-    params.appendDecimal(price, detail::kCurrencyDecimals, kPriceDecimals);
+    params.appendDecimal(priceMillionths, kPriceDecimals, kPriceDecimals);
     params.appendInt(taxIndex);
     params.appendEmpty();
     params.appendInt(1);

@@ -107,7 +107,7 @@ TEST_F(PendingValues, ARefusedTaxIndexSendsNothingAndConsumesNothing) {
     link.pending.countryCode = u"643";
     EXPECT_EQ(
         AddPosition(link, com, {.name = "x", .article = " ", .quantity = 1000, .taxIndex = 10}), 3);
-    EXPECT_EQ(VoidPosition(link, com, "x", " ", 1000, 10000, 6), 3);
+    EXPECT_EQ(VoidPosition(link, com, "x", " ", 1000, 1000000, 6), 3);
     EXPECT_TRUE(port.writes.empty());
     EXPECT_EQ(link.pending.fractionalQuantity, u"3");
     EXPECT_EQ(link.pending.itemExtraText, u"kg");

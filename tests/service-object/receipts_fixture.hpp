@@ -22,7 +22,7 @@ class ReceiptTest : public RegisterTest {
   protected:
     void SetUp() override {
         RegisterTest::SetUp();
-        context().delayedTotal = false;
+        link().pending.delayedTotal = false;
         context().cutAfterDocument = true;
         link().pending = {};
         // Answers are read after every command unless a case asks for packages.
@@ -33,7 +33,7 @@ class ReceiptTest : public RegisterTest {
         zirok->props().setNumber(pidx::DataEventEnabled, 1);
     }
     void TearDown() override {
-        context().delayedTotal = false;
+        link().pending.delayedTotal = false;
         link().setPackageMode(false);
     }
 

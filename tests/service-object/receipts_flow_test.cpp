@@ -217,7 +217,7 @@ TEST_F(ReceiptFlow, DueKeysAreDatedWhenTheShiftOpens) {
 // Delayed total: payments that leave something due go at once, the one that
 // settles the receipt waits for the end, and the summary is printed first.
 TEST_F(ReceiptFlow, DelayedTotalHoldsBackTheSettlingPayment) {
-    context().delayedTotal = true;
+    link().pending.delayedTotal = true;
     open();
     item(100'0000);
     EXPECT_EQ(zirok->PrintRecTotal(100'0000, 60'0000, u"0"), opos::SUCCESS);
@@ -238,7 +238,7 @@ TEST_F(ReceiptFlow, DelayedTotalHoldsBackTheSettlingPayment) {
 // A rounding-corrected line is due at the application's price: paying
 // exactly that is the settling payment, held back and sent at the end.
 TEST_F(ReceiptFlow, DelayedTotalCountsTheRoundingCorrection) {
-    context().delayedTotal = true;
+    link().pending.delayedTotal = true;
     open();
     ASSERT_EQ(zirok->PrintRecItem(u"A", 99'9900, 3000, 1, 33'3333, u""), opos::SUCCESS);
     EXPECT_EQ(zirok->PrintRecTotal(0, 99'9900, u"1"), opos::SUCCESS);
@@ -247,9 +247,24 @@ TEST_F(ReceiptFlow, DelayedTotalCountsTheRoundingCorrection) {
     EXPECT_EQ(state().archive.back().total, 9999);
 }
 
+// A cash-in or cash-out receipt holds nothing back: its close sends no
+// payment of its own.
+TEST_F(ReceiptFlow, DelayedTotalClosesCashInAndOutWithoutAPayment) {
+    link().pending.delayedTotal = true;
+    for (std::int32_t type : {1, 2}) {
+        SCOPED_TRACE(type);
+        open(type);
+        EXPECT_EQ(zirok->PrintRecTotal(0, 300'0000, u""), opos::SUCCESS);
+        EXPECT_EQ(zirok->EndFiscalReceipt(false), opos::SUCCESS);
+        EXPECT_EQ(zirok->printerState(), fptr::PS_MONITOR);
+    }
+    EXPECT_EQ(state().shift.counters.cashIns, 1);
+    EXPECT_EQ(state().shift.counters.cashOuts, 1);
+}
+
 TEST_F(ReceiptFlow, DelayedTotalRefusesNonCashOverpayment) {
     TraceCapture trace(*zirok);
-    context().delayedTotal = true;
+    link().pending.delayedTotal = true;
     open();
     item(100'0000);
     EXPECT_EQ(zirok->PrintRecTotal(0, 120'0000, u"1"), opos::E_EXTENDED);

@@ -109,7 +109,7 @@ TEST_F(ReceiptLines, PresetDiscountsComeFromTheRegistry) {
     open();
     item(100'0000);
     EXPECT_EQ(zirok->PrintRecItemAdjustment(1, u"\x1b|aP3", 0, 1), opos::SUCCESS);
-    EXPECT_EQ(zirok->PrintRecSubtotalAdjustment(1, u"\x1b|aP12", 0), opos::SUCCESS);
+    EXPECT_EQ(zirok->PrintRecSubtotalAdjustment(1, u"\x1b|aP012", 0), opos::SUCCESS);
     ASSERT_EQ(document().adjustments.size(), 2u);
     EXPECT_TRUE(document().adjustments[0].discount);
     EXPECT_EQ(document().adjustments[0].amount, 500);
@@ -117,7 +117,8 @@ TEST_F(ReceiptLines, PresetDiscountsComeFromTheRegistry) {
     EXPECT_EQ(document().adjustments[1].amount, 250);
 
     zirok->setPrinterState(fptr::PS_FISCAL_RECEIPT);
-    for (const char16_t* bad : {u"\x1b|aP16", u"\x1b|aPx", u"\x1b|aP", u"\x1b|aP7"}) {
+    for (const char16_t* bad :
+         {u"\x1b|aP16", u"\x1b|aP0016", u"\x1b|aPx", u"\x1b|aP", u"\x1b|aP7", u"\x1b|aP1 "}) {
         markTraffic();
         EXPECT_EQ(zirok->PrintRecItemAdjustment(1, bad, 0, 1), opos::E_ILLEGAL);
         EXPECT_EQ(text(pidx::CheckHealthText), u"Неверный номер скидки");
@@ -155,6 +156,27 @@ TEST_F(ReceiptLines, SubtotalAdjustmentsByType) {
         EXPECT_EQ(document().adjustments[0].name, device(c.name));
         zirok->PrintRecVoid(u"");
     }
+}
+
+// With conversion off the application's name goes as it gave it; the
+// default name still reaches the register in its own code page, and with
+// conversion on it is converted once, not twice.
+TEST_F(ReceiptLines, SubtotalAdjustmentNamesWithConversionOnAndOff) {
+    for (const bool conversion : {true, false}) {
+        SCOPED_TRACE(conversion);
+        link().setConversionSetting(conversion);
+        open();  // the document's opening takes the setting
+        item(200'0000);
+        EXPECT_EQ(zirok->PrintRecSubtotalAdjustment(1, u"Округление", 1'0000), opos::SUCCESS);
+        zirok->setPrinterState(fptr::PS_FISCAL_RECEIPT);
+        EXPECT_EQ(zirok->PrintRecSubtotalAdjustment(2, u"", 1'0000), opos::SUCCESS);
+        ASSERT_EQ(document().adjustments.size(), 2u);
+        EXPECT_EQ(document().adjustments[0].name,
+                  conversion ? device(u"Округление") : ansi(u"Округление"));
+        EXPECT_EQ(document().adjustments[1].name, device(u"Наценка"));
+        zirok->PrintRecVoid(u"");
+    }
+    link().setConversionSetting(true);
 }
 
 TEST_F(ReceiptLines, PaymentTypeFromThePaysMapOrTheNumber) {
@@ -197,6 +219,14 @@ TEST_F(ReceiptLines, VoidItemTakesBackTheLineAtItsUnitPrice) {
     EXPECT_EQ(zirok->PrintRecVoidItem(u"Товар", 7'0000, 0, 0, 0, 1), opos::E_ILLEGAL);
     EXPECT_EQ(zirok->PrintRecVoidItem(u"Товар", 7'0000, 1000, 0, 0, 6), opos::E_EXTENDED);
     EXPECT_EQ(number(pidx::ResultCodeExtended), 3);
+}
+
+// The unit price of a voided line keeps the six decimals its field carries.
+TEST_F(ReceiptLines, VoidedUnitPriceIsNotCutToFourDecimals) {
+    open();
+    script({{0x43, "A; ;3.000;3.333333;1;;1;0;;0", {}}});
+    EXPECT_EQ(zirok->PrintRecVoidItem(u"A", 10'0000, 3000, 0, 0, 1), opos::SUCCESS);
+    EXPECT_EQ(requests, std::vector<std::string>{"43:A; ;3.000;3.333333;1;;1;0;;0"});
 }
 
 TEST_F(ReceiptLines, RefundVoidOpensARefundWhenNothingIsOpen) {

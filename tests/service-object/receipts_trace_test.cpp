@@ -75,7 +75,7 @@ TEST_F(ReceiptTrace, SaleLinesCarryTheValuesSent) {
 // The held-back payment is announced when it is held and when it is sent,
 // with the summary printed in between.
 TEST_F(ReceiptTrace, DelayedTotalSaysWhatItHoldsBack) {
-    context().delayedTotal = true;
+    link().pending.delayedTotal = true;
     open();
     item(100'0000);
     ASSERT_EQ(zirok->PrintRecTotal(100'0000, 60'0000, u"0"), opos::SUCCESS);
@@ -120,7 +120,12 @@ TEST_F(ReceiptTrace, RefusalsNameTheStateAndTheText) {
                      "End PrintRecItem"}));
 
     open();
-    item(10'0000);
+    item(1234'5000);
+    // Two decimals and no thousands separator here, unlike the item line.
+    zirok->PrintRecVoidItem(u"", 2469'0000, 2000, 0, 0, 1);
+    const Lines voided = block(trace->messages(), "PrintRecVoidItem");
+    ASSERT_GE(voided.size(), 8u);
+    EXPECT_EQ(voided[7], "Call VoidPosition(, ' ', ' ', 2.00, 1234.50, 1)");
     EXPECT_EQ(zirok->PrintRecTotal(0, 10'0000, u"voucher"), opos::E_ILLEGAL);
     const Lines total = block(trace->messages(), "PrintRecTotal");
     ASSERT_GE(total.size(), 3u);
