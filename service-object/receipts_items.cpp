@@ -87,11 +87,12 @@ std::optional<std::int64_t> unitPriceMillionths(__int128 amount, std::int64_t th
 // A unit price in millionths as the void trace shows it: two decimals, half
 // away from zero.
 std::string twoDecimals(std::int64_t millionths) {
-    const std::int64_t cents = (millionths >= 0 ? millionths + 5000 : millionths - 5000) / 10000;
-    const std::int64_t magnitude = cents < 0 ? -cents : cents;
-    const std::int64_t fraction = magnitude % 100;
-    return (cents < 0 ? "-" : "") + std::to_string(magnitude / 100) + (fraction < 10 ? ".0" : ".") +
-           std::to_string(fraction);
+    const std::uint64_t magnitude =
+        millionths < 0 ? 0 - static_cast<std::uint64_t>(millionths) : millionths;
+    const std::uint64_t cents = (magnitude + 5000) / 10000;
+    const std::uint64_t fraction = cents % 100;
+    return (millionths < 0 && cents != 0 ? "-" : "") + std::to_string(cents / 100) +
+           (fraction < 10 ? ".0" : ".") + std::to_string(fraction);
 }
 
 std::string quoted(const std::string& description) {

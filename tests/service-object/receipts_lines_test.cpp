@@ -3,6 +3,7 @@
 // and messages, as the register received them.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "platform/registry.hpp"
@@ -216,7 +217,13 @@ TEST_F(ReceiptLines, VoidItemTakesBackTheLineAtItsUnitPrice) {
     // 2 × 12.50 with a 1.00 adjustment given back: 12.00 a unit is not the line.
     EXPECT_EQ(zirok->PrintRecVoidItem(u"Товар", 26'0000, 2000, 1, 1'0000, 1), opos::SUCCESS);
     EXPECT_EQ(state().shift.counters.voided, 2500);
+    // No quantity, or a unit price beyond what the field can carry: refused
+    // with nothing sent.
+    markTraffic();
     EXPECT_EQ(zirok->PrintRecVoidItem(u"Товар", 7'0000, 0, 0, 0, 1), opos::E_ILLEGAL);
+    EXPECT_EQ(zirok->PrintRecVoidItem(u"Товар", INT64_MAX, 1, 0, INT64_MIN, 1), opos::E_ILLEGAL);
+    EXPECT_EQ(zirok->PrintRecRefundVoid(u"Товар", INT64_MIN, 1), opos::E_ILLEGAL);
+    EXPECT_EQ(traffic(), 0u);
     EXPECT_EQ(zirok->PrintRecVoidItem(u"Товар", 7'0000, 1000, 0, 0, 6), opos::E_EXTENDED);
     EXPECT_EQ(number(pidx::ResultCodeExtended), 3);
 }

@@ -150,15 +150,17 @@ int fillReadAhead(Port& port) {
         if (got == 0) return -1;  // VMIN is 1, so end of file means a hang-up
         if (errno == EINTR) continue;
         if (errno != EAGAIN || hungUp) return -1;
-        if (deadline >= 0 && deadline <= nowMs()) return 0;  // woken for nothing, to the end
+        // Woken with nothing to read, and no time left to wait for more.
+        if (deadline >= 0 && deadline <= nowMs()) return 0;
         port.drained = true;
     }
 }
 
 // Waits, within the deadline, until the bytes written have left the
-// computer; false when some are still queued at the deadline. The next request begins by clearing the port, and that clear
-// must not throw away the previous frame still on its way: in package mode
-// frames follow one another without an answer in between.
+// computer; false when some are still queued at the deadline. The next
+// request begins by clearing the port, and that clear must not throw away the
+// previous frame still on its way: in package mode frames follow one another
+// without an answer in between.
 bool waitForLine(const Port& p, std::int64_t deadline) {
     for (;;) {
         int pending = 0;
