@@ -12,4 +12,9 @@ std::optional<std::u16string> utf8ToWide(std::string_view text);
 // An unpaired surrogate becomes U+FFFD.
 std::string wideToUtf8(std::u16string_view text);
 
+// UTF-16 as little-endian bytes, as Windows stores it (registry data, files);
+// a trailing odd byte is dropped.
+std::string wideToUtf16Le(std::u16string_view text);
+std::u16string utf16LeToWide(std::string_view bytes);
+
 }  // namespace zirok::platform

@@ -9,25 +9,6 @@ namespace zirok::platform::regfile {
 
 namespace {
 
-std::string littleEndian(std::u16string_view text) {
-    std::string bytes;
-    bytes.reserve(text.size() * 2);
-    for (char16_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    return bytes;
-}
-
-std::u16string fromLittleEndian(std::string_view bytes) {
-    std::u16string text;
-    text.reserve(bytes.size() / 2);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                      static_cast<unsigned char>(bytes[i + 1]) << 8);
-    return text;
-}
-
 char16_t foldChar(char16_t c) {
     if (c < 0x80) return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c;
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char16_t>(c - 0x20);
@@ -191,7 +172,7 @@ std::string hexText(std::uint32_t value, int width) {
 std::optional<std::u16string> plainString(const RegistryData& data) {
     if (data.type != kRegSz || data.bytes.size() < 2 || data.bytes.size() % 2 != 0)
         return std::nullopt;
-    std::u16string text = fromLittleEndian(data.bytes);
+    std::u16string text = utf16LeToWide(data.bytes);
     if (text.back() != 0) return std::nullopt;
     text.pop_back();
     if (!validName(text)) return std::nullopt;
@@ -376,7 +357,7 @@ RegistryType typeOf(const RegistryData& data) {
 }
 
 RegistryData stringData(std::u16string_view text) {
-    return {kRegSz, littleEndian(text) + std::string(2, '\0')};
+    return {kRegSz, wideToUtf16Le(text) + std::string(2, '\0')};
 }
 
 RegistryData integerData(std::uint32_t value) {
@@ -386,7 +367,7 @@ RegistryData integerData(std::uint32_t value) {
 }
 
 std::u16string dataText(const RegistryData& data) {
-    std::u16string text = fromLittleEndian(data.bytes);
+    std::u16string text = utf16LeToWide(data.bytes);
     if (const auto zero = text.find(u'\0'); zero != std::u16string::npos) text.resize(zero);
     return text;
 }
@@ -395,7 +376,7 @@ ParsedText parse(std::string_view text) {
     std::string converted;
     if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF &&
         static_cast<unsigned char>(text[1]) == 0xFE) {
-        converted = wideToUtf8(fromLittleEndian(text.substr(2)));
+        converted = wideToUtf8(utf16LeToWide(text.substr(2)));
         text = converted;
     } else if (text.substr(0, 3) == "\xEF\xBB\xBF") {
         text.remove_prefix(3);

@@ -42,7 +42,9 @@ class Converter {
     iconv_t cd_;
 };
 
-std::string littleEndian(std::u16string_view text) {
+}  // namespace
+
+std::string wideToUtf16Le(std::u16string_view text) {
     std::string bytes;
     bytes.reserve(text.size() * 2);
     for (char16_t c : text) {
@@ -52,7 +54,7 @@ std::string littleEndian(std::u16string_view text) {
     return bytes;
 }
 
-std::u16string fromLittleEndian(std::string_view bytes) {
+std::u16string utf16LeToWide(std::string_view bytes) {
     std::u16string text;
     text.reserve(bytes.size() / 2);
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
@@ -61,18 +63,16 @@ std::u16string fromLittleEndian(std::string_view bytes) {
     return text;
 }
 
-}  // namespace
-
 std::optional<std::u16string> utf8ToWide(std::string_view text) {
     thread_local Converter converter("UTF-16LE", "UTF-8");
     std::string bytes;
     if (converter.run(text, bytes) != text.size()) return std::nullopt;
-    return fromLittleEndian(bytes);
+    return utf16LeToWide(bytes);
 }
 
 std::string wideToUtf8(std::u16string_view text) {
     thread_local Converter converter("UTF-8", "UTF-16LE");
-    const std::string bytes = littleEndian(text);
+    const std::string bytes = wideToUtf16Le(text);
     std::string out;
     std::string_view rest = bytes;
     while (!rest.empty()) {
