@@ -8,6 +8,7 @@
 
 #include "platform/ansi_text.hpp"
 #include "protocol/commands.hpp"
+#include "service-object/date_fields.hpp"
 #include "service-object/opos_constants.hpp"
 #include "service-object/zirok_impl.hpp"
 
@@ -46,25 +47,6 @@ std::int64_t leadingNumber(const std::u16string& text) {
         const int digit = c - u'0';
         value = value > (kLargest - digit) / 10 ? kLargest : value * 10 + digit;
     }
-    return value;
-}
-
-// Characters [first, first + count) of a date text as a decimal number. A
-// piece that is missing or not a number fails the call, as an unreadable
-// date must not become a report over some other period.
-std::int32_t dateField(const std::u16string& text, std::size_t first, std::size_t count) {
-    const std::u16string piece = first < text.size() ? text.substr(first, count) : u"";
-    std::int32_t value = 0;
-    bool digits = !piece.empty();
-    for (char16_t c : piece) {
-        if (c < u'0' || c > u'9') {
-            digits = false;
-            break;
-        }
-        value = value * 10 + (c - u'0');
-    }
-    if (!digits)
-        throw CallFailure("'" + platform::wideToAnsi(piece) + "' is not a valid integer value");
     return value;
 }
 

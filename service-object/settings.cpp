@@ -4,6 +4,7 @@
 
 #include "platform/ansi_text.hpp"
 #include "protocol/commands.hpp"
+#include "service-object/date_fields.hpp"
 #include "service-object/opos_constants.hpp"
 #include "service-object/zirok_impl.hpp"
 
@@ -15,23 +16,9 @@ namespace {
 // a four-digit year (DDMMYYYYhhmm), of which the register keeps the last two.
 constexpr std::size_t kFourDigitYearLength = 12;
 
-// Two characters from `first` as a decimal number. A missing or non-numeric
-// piece fails the call: setting the register's clock to a guess would stamp
-// fiscal documents with a wrong date.
+// Two characters from `first` as a decimal number.
 std::uint8_t pair(const std::u16string& text, std::size_t first) {
-    const std::u16string piece = first < text.size() ? text.substr(first, 2) : u"";
-    int value = 0;
-    bool digits = !piece.empty();
-    for (char16_t c : piece) {
-        if (c < u'0' || c > u'9') {
-            digits = false;
-            break;
-        }
-        value = value * 10 + (c - u'0');
-    }
-    if (!digits)
-        throw CallFailure("'" + platform::wideToAnsi(piece) + "' is not a valid integer value");
-    return static_cast<std::uint8_t>(value);
+    return static_cast<std::uint8_t>(dateField(text, first, 2));
 }
 
 }  // namespace
