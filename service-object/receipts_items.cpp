@@ -273,7 +273,8 @@ std::int32_t TSOZirok::PrintRecRefundVoid(const std::u16string& description, std
     logInfo("Amount=" + receiptAmountText(amount, 4, false, true));
     logInfo("VatInfo=" + std::to_string(vatInfo));
     resetErrorState();
-    if (printerState() != fptr::PS_FISCAL_RECEIPT) return lineWrongState(*this, "PrintRecRefundVoid");
+    if (printerState() != fptr::PS_FISCAL_RECEIPT)
+        return lineWrongState(*this, "PrintRecRefundVoid");
     const auto price = unitPriceMillionths(amount, 1000);
     if (!price) {
         const std::int32_t result = notSupported();

@@ -95,7 +95,8 @@ void BM_ReceiptDriverCpu(benchmark::State& state) {
     }
     fp.stop();
     if (failure.empty() && requests > 0) {
-        state.counters["commands"] = static_cast<double>(requests) / static_cast<double>(state.iterations());
+        state.counters["commands"] =
+            static_cast<double>(requests) / static_cast<double>(state.iterations());
         state.counters["driver_us_per_cmd"] =
             static_cast<double>(driverNanos) / static_cast<double>(requests) / 1e3;
     }

@@ -49,7 +49,8 @@ std::int32_t FiscalPrinter::call(std::u16string_view method, std::vector<platfor
 }
 
 std::string FiscalPrinter::start() {
-    if (call(u"OpenService", {u"FiscalPrinter", u"Zirok", std::shared_ptr<platform::Dispatch>()}) != 0)
+    if (call(u"OpenService", {u"FiscalPrinter", u"Zirok", std::shared_ptr<platform::Dispatch>()}) !=
+        0)
         return "OpenService failed";
     if (call(u"ClaimDevice", {std::int32_t{3000}}) != 0) return "ClaimDevice failed";
     call(u"SetPropertyNumber", {kDeviceEnabledIndex, std::int32_t{1}});
@@ -75,8 +76,8 @@ std::string sellReceipt(FiscalPrinter& fp, int items) {
                                                          std::int32_t{0}, money(price), u""});
         if (auto e = failed("PrintRecItem", r); !e.empty()) return e;
     }
-    if (auto e = failed("PrintRecTotal",
-                        fp.call(u"PrintRecTotal", {money(total), money(total), u"1"}));
+    if (auto e =
+            failed("PrintRecTotal", fp.call(u"PrintRecTotal", {money(total), money(total), u"1"}));
         !e.empty())
         return e;
     return failed("EndFiscalReceipt", fp.call(u"EndFiscalReceipt", {false}));

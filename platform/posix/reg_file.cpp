@@ -1,9 +1,9 @@
 #include "platform/posix/reg_file.hpp"
 
-#include "platform/unicode_text.hpp"
-
 #include <cerrno>
 #include <cstdint>
+
+#include "platform/unicode_text.hpp"
 
 namespace zirok::platform::regfile {
 

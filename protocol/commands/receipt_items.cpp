@@ -95,8 +95,8 @@ Result AddPosition(RegisterLink& link, const std::string& port, const ItemLine& 
 }
 
 Result VoidPosition(RegisterLink& link, const std::string& port, const std::string& name,
-                    const std::string& article, std::int64_t quantity,
-                    std::int64_t priceMillionths, int taxIndex) {
+                    const std::string& article, std::int64_t quantity, std::int64_t priceMillionths,
+                    int taxIndex) {
     if (!link.transportLoaded()) return result::NotConnected;
     if (taxIndex > kMaxVoidTaxIndex) return kRefusedTaxIndex;
     auto& params = detail::startRequest(link);
@@ -136,9 +136,9 @@ Result AddPayment(RegisterLink& link, const std::string& port, int type, std::in
     params.appendInt(type);
     params.appendDecimal(amount, detail::kCurrencyDecimals, kSumDecimals);
     auto& cashless = link.pending.cashlessData;
-    detail::appendTrailingTexts(params, {detail::deviceText(link, text, kPaymentTextLimit),
-                                         detail::narrow(cashless[0]), detail::narrow(cashless[1]),
-                                         detail::narrow(cashless[2])});
+    detail::appendTrailingTexts(
+        params, {detail::deviceText(link, text, kPaymentTextLimit), detail::narrow(cashless[0]),
+                 detail::narrow(cashless[1]), detail::narrow(cashless[2])});
     for (auto& data : cashless) data.clear();
     return link.printExchange(port, kAddPayment, true);
 }

@@ -41,8 +41,8 @@ Result AddPosition(RegisterLink& link, const std::string& port, const ItemLine& 
 // 0x43. Cancels an item; a tax index of 6 or more returns 3 with nothing sent.
 // The price is in millionths, the six decimals its field carries.
 Result VoidPosition(RegisterLink& link, const std::string& port, const std::string& name,
-                    const std::string& article, std::int64_t quantity,
-                    std::int64_t priceMillionths, int taxIndex);
+                    const std::string& article, std::int64_t quantity, std::int64_t priceMillionths,
+                    int taxIndex);
 
 // 0x44.
 Result Subtotal(RegisterLink& link, const std::string& port);

@@ -38,8 +38,7 @@ class ReceiptTrace : public ReceiptTest {
 TEST_F(ReceiptTrace, SaleLinesCarryTheValuesSent) {
     open();
     ASSERT_EQ(zirok->PrintRecItemAdjustment(1, u"", 5'0000, 1), opos::SUCCESS);
-    ASSERT_EQ(zirok->PrintRecItem(u"Молоко", 1851'7500, 1500, 1, 1234'5000, u"кг"),
-              opos::SUCCESS);
+    ASSERT_EQ(zirok->PrintRecItem(u"Молоко", 1851'7500, 1500, 1, 1234'5000, u"кг"), opos::SUCCESS);
     ASSERT_EQ(zirok->PrintRecItem(u"", 10'0000, 1000, 2, 10'0000, u""), opos::SUCCESS);
     ASSERT_EQ(zirok->PrintRecTotal(2000'0000, 50'0000, u"card"), opos::SUCCESS);
     ASSERT_EQ(zirok->PrintRecTotal(2000'0000, 2000'0000, u"0"), opos::SUCCESS);
@@ -49,22 +48,24 @@ TEST_F(ReceiptTrace, SaleLinesCarryTheValuesSent) {
     EXPECT_EQ(block(lines, "PrintRecItemAdjustment"),
               (Lines{"Begin PrintRecItemAdjustment", "AdjustmentType=1", "Description=''",
                      "Amount=5", "VatInfo=1", "End PrintRecItemAdjustment"}));
-    EXPECT_EQ(block(lines, "PrintRecItem"),
-              (Lines{"Begin PrintRecItem", "Description='" + ansi(u"Молоко") + "'",
-                     "Price=1851.75", "Quantity=1500", "VatInfo=1", "UnitPrice=1234.5",
-                     "UnitName='" + ansi(u"кг") + "'",
-                     "Call AddPosition(, '" + ansi(u"Молоко") +
-                         "', ' ', 1.5000, 1,234.5000, 1, 2, 5.0000)",
-                     "Item Count: 1", "End PrintRecItem"}));
+    EXPECT_EQ(
+        block(lines, "PrintRecItem"),
+        (Lines{
+            "Begin PrintRecItem", "Description='" + ansi(u"Молоко") + "'", "Price=1851.75",
+            "Quantity=1500", "VatInfo=1", "UnitPrice=1234.5", "UnitName='" + ansi(u"кг") + "'",
+            "Call AddPosition(, '" + ansi(u"Молоко") + "', ' ', 1.5000, 1,234.5000, 1, 2, 5.0000)",
+            "Item Count: 1", "End PrintRecItem"}));
     const Lines second = block(lines, "PrintRecItem", 1);
     ASSERT_GE(second.size(), 3u);
-    EXPECT_EQ(second[second.size() - 3], "Call AddPosition(, ' ', ' ', 1.0000, 10.0000, 2, 0, 0.0000)");
+    EXPECT_EQ(second[second.size() - 3],
+              "Call AddPosition(, ' ', ' ', 1.0000, 10.0000, 2, 0, 0.0000)");
     EXPECT_EQ(second[second.size() - 2], "Item Count: 2");
-    EXPECT_EQ(block(lines, "PrintRecTotal"),
-              (Lines{"Begin PrintRecTotal", "Total=2000", "Payment=50", "Description='card'",
-                     "PostLine=''", "Description has find in Payments. TypePay=1",
-                     "End PrintRecTotal"}));
-    EXPECT_EQ(block(lines, "PrintRecTotal", 1)[5], "Description has not find in Payments. TypePay=0");
+    EXPECT_EQ(
+        block(lines, "PrintRecTotal"),
+        (Lines{"Begin PrintRecTotal", "Total=2000", "Payment=50", "Description='card'",
+               "PostLine=''", "Description has find in Payments. TypePay=1", "End PrintRecTotal"}));
+    EXPECT_EQ(block(lines, "PrintRecTotal", 1)[5],
+              "Description has not find in Payments. TypePay=0");
     EXPECT_EQ(block(lines, "EndFiscalReceipt"),
               (Lines{"Begin EndFiscalReceipt", "PrintHeader = False", "Call ClearError",
                      "PIDXFptr_PrinterState = 4", "DocumentClose Result := 0",
@@ -101,9 +102,12 @@ TEST_F(ReceiptTrace, DelayedTotalSaysWhatItHoldsBack) {
     for (const std::string& line : end)
         if (line.rfind("Message='", 0) == 0) summary.push_back(line);
     EXPECT_EQ(summary,
-              (Lines{"Message='\x1b|5fT" + ansi(u"Округление:           0.00  Подытог:              100.00") + "'",
-                     "Message='\x1b|5fT" + ansi(u"Наличными:          100.00  Итог:                 100.00") + "'",
-                     "Message='\x1b|5fT" + ansi(u"Электронными:         0.00  Сдача:                  0.00") + "'"}));
+              (Lines{"Message='\x1b|5fT" +
+                         ansi(u"Округление:           0.00  Подытог:              100.00") + "'",
+                     "Message='\x1b|5fT" +
+                         ansi(u"Наличными:          100.00  Итог:                 100.00") + "'",
+                     "Message='\x1b|5fT" +
+                         ansi(u"Электронными:         0.00  Сдача:                  0.00") + "'"}));
 }
 
 // A refused call says why at error level and, for the line methods, still

@@ -246,8 +246,7 @@ COMDLL_EXPORT int COMDLL_API SendCOM(const char* port, const void* data, int cou
         int events = waitUntil(p->fd, POLLOUT, deadline);
         if (events <= 0 || (events & (POLLERR | POLLHUP | POLLNVAL))) break;
     }
-    p->unsentLeft =
-        done != count || !waitForLine(*p, deadline < 0 ? nowMs() + limitMs : deadline);
+    p->unsentLeft = done != count || !waitForLine(*p, deadline < 0 ? nowMs() + limitMs : deadline);
     return done;
 }
 
